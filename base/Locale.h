@@ -1,0 +1,4 @@
+#pragma once
+
+// The decimal separator of the user's locale settings.
+char DecimalSeparator();

@@ -1,0 +1,88 @@
+#include "base/DosDateTime.h"
+#include "base/ErrorBox.h"
+#include "base/SystemError.h"
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+TEST(Cp1252, ConvertsBothWaysAndMarksWhatItLacks)
+{
+    struct Case {
+        std::string utf8;
+        std::string cp1252;
+    };
+    const Case cases[] = {
+        {"plain", "plain"},
+        {"35\xC2\xB0" "C", "35\xB0" "C"},
+        {"\xE2\x82\xAC 5", "\x80 5"},
+        {"M\xC3\xBCller", "M\xFCller"},
+        {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+        EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8) << c.utf8;
+    }
+    EXPECT_EQ(Utf8ToCp1252("\xE4\xB8\xAD"), "?") << "a character CP1252 lacks";
+    EXPECT_EQ(Utf8ToCp1252("a\xF0\x9F\x98\x80z"), "a?z") << "outside the basic plane";
+    EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?") << "a truncated sequence at the end";
+    EXPECT_EQ(Utf8ToCp1252("\xFF\x41"), "?A");
+}
+
+TEST(Cp1252, Utf16RoundTripsEveryByteWithACharacter)
+{
+    std::string all;
+    for (int i = 1; i < 256; ++i)
+        all += static_cast<char>(i);
+    EXPECT_EQ(Utf16ToCp1252(Cp1252ToUtf16(all)), all);
+    EXPECT_EQ(Utf16ToCp1252(u"\u20AC\u4E2D\xD83D\xDE00x"), "\x80??x");
+}
+
+TEST(TextHelpers, TrimRemovesBlanksAndControlsOnly)
+{
+    EXPECT_EQ(Trim(" \t\r\n WD-123 \x01"), "WD-123");
+    EXPECT_EQ(TrimLeft("  a b  "), "a b  ");
+    EXPECT_EQ(TrimRight("  a b  "), "  a b");
+    EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0") << "a no-break space is a character, not a blank";
+    EXPECT_EQ(ReplaceAll("Jo Smith Jr", " ", "_"), "Jo_Smith_Jr");
+    EXPECT_TRUE(SameText("Content-Length", "content-LENGTH"));
+}
+
+TEST(SystemError, MessagesLoseTrailingBlanksBreaksAndStops)
+{
+    EXPECT_EQ(TrimSystemMessage("The system cannot find the file specified. \r\n"),
+              "The system cannot find the file specified");
+    EXPECT_EQ(TrimSystemMessage("Access is denied...\r\n"), "Access is denied");
+    EXPECT_EQ(TrimSystemMessage("a.b"), "a.b");
+    EXPECT_EQ(SysErrorMessage(2), "No such file or directory");
+}
+
+TEST(ErrorBox, FullStopOnlyAfterCharactersAboveIt)
+{
+    EXPECT_EQ(ErrorBoxMessage("Unable to open"), "Unable to open.");
+    EXPECT_EQ(ErrorBoxMessage("path/"), "path/.");
+    EXPECT_EQ(ErrorBoxMessage("value 7"), "value 7.");
+    EXPECT_EQ(ErrorBoxMessage("done."), "done.");
+    EXPECT_EQ(ErrorBoxMessage("stop!"), "stop!");
+    EXPECT_EQ(ErrorBoxMessage("(x)"), "(x)");
+    EXPECT_EQ(ErrorBoxMessage("trailing "), "trailing ");
+    EXPECT_EQ(ErrorBoxMessage(""), "");
+}
+
+TEST(DosDateTime, PacksTheClockAndGuardsItsYears)
+{
+    struct Case {
+        TDateTimeParts when;
+        std::int32_t stamp;
+    };
+    const Case cases[] = {
+        {{2026, 12, 7, 9, 24, 44, 0}, 1569147670},
+        {{2026, 12, 7, 9, 24, 45, 999}, 1569147670},
+        {{2044, 1, 1, 0, 0, 0, 0}, -2145320960},
+        {{1980, 1, 1, 0, 0, 0, 0}, 0x00210000},
+        {{1979, 12, 31, 23, 59, 59, 0}, 0},
+        {{2107, 12, 31, 23, 59, 58, 0}, static_cast<std::int32_t>(0xFF9FBF7Du)},
+        {{2108, 1, 1, 0, 0, 0, 0}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DateTimeToFileDate(c.when), c.stamp) << c.when.Year;
+}
