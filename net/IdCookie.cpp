@@ -1,0 +1,163 @@
+#include "net/IdCookie.h"
+
+#include "base/Text.h"
+#include "net/IdInternetDate.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// Four dot-separated numbers from 0 to 255.
+bool IsIPv4Address(const std::string& host)
+{
+    int parts = 0;
+    size_t start = 0;
+    while (true) {
+        const size_t dot = host.find('.', start);
+        const std::string part = host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+        if (part.empty() || part.size() > 3)
+            return false;
+        for (char c : part)
+            if (!std::isdigit(static_cast<unsigned char>(c)))
+                return false;
+        if (std::stoi(part) > 255)
+            return false;
+        ++parts;
+        if (dot == std::string::npos)
+            break;
+        start = dot + 1;
+    }
+    return parts == 4;
+}
+
+std::string Unquote(std::string text)
+{
+    if (!text.empty() && text.front() == '"')
+        text.erase(0, 1);
+    if (!text.empty() && text.back() == '"')
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+void TIdNetscapeCookie::SetCookie(const std::string& text)
+{
+    CookieName.clear();
+    Value.clear();
+    Path.clear();
+    Domain.clear();
+    Expires.clear();
+    Secure = false;
+
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (true) {
+        const size_t semicolon = text.find(';', start);
+        items.push_back(Trim(text.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start)));
+        if (semicolon == std::string::npos)
+            break;
+        start = semicolon + 1;
+    }
+
+    const size_t eq = items[0].find('=');
+    CookieName = items[0].substr(0, eq);
+    if (eq != std::string::npos)
+        Value = items[0].substr(eq + 1);
+    for (size_t i = 1; i < items.size(); ++i) {
+        const std::string& item = items[i];
+        if (item.empty())
+            continue;
+        const size_t sep = item.find('=');
+        if (sep == std::string::npos)
+            LoadAttribute(UpperCase(item), {});
+        else
+            LoadAttribute(UpperCase(Trim(item.substr(0, sep))), Trim(item.substr(sep + 1)));
+    }
+}
+
+void TIdNetscapeCookie::LoadAttribute(const std::string& name, const std::string& value)
+{
+    if (name == "PATH")
+        Path = Unquote(value);
+    else if (name == "EXPIRES")
+        Expires = value;
+    else if (name == "DOMAIN")
+        Domain = value;
+    else if (name == "SECURE")
+        Secure = true;
+}
+
+bool TIdNetscapeCookie::IsValidCookie(const std::string& host) const
+{
+    // Host names do not depend on case, so neither does the comparison.
+    if (IsIPv4Address(host))
+        return Domain == host;
+    if (host.empty() || host[0] == '.' || Domain.empty())
+        return false;
+    if (Domain[0] != '.')
+        return SameText(Domain, host);
+    // A domain ".rest" is what the host "first.rest" allows besides itself.
+    const size_t dot = host.find('.');
+    return dot != std::string::npos && SameText(Domain, host.substr(dot));
+}
+
+void TIdNetscapeCookie::Assign(const TIdNetscapeCookie& other)
+{
+    CookieName = other.CookieName;
+    Value = other.Value;
+    Path = other.Path;
+    Domain = other.Domain;
+    Expires = other.Expires;
+    Secure = other.Secure;
+}
+
+void TIdCookieRFC2109::LoadAttribute(const std::string& name, const std::string& value)
+{
+    if (name == "MAX-AGE") {
+        // A lifetime in seconds from now; 0 or less ends the cookie at once.
+        char* end = nullptr;
+        const long long seconds = std::strtoll(value.c_str(), &end, 10);
+        if (!value.empty() && *end == '\0')
+            Expires = UnixTimeToInternetDate(seconds > 0 ? UnixTimeNow() + seconds : 0);
+    } else if (name == "COMMENT") {
+        Comment = Unquote(value);
+    } else if (name == "VERSION") {
+        Version = Unquote(value);
+    } else {
+        TIdNetscapeCookie::LoadAttribute(name, value);
+    }
+}
+
+void TIdCookieRFC2109::Assign(const TIdNetscapeCookie& other)
+{
+    TIdNetscapeCookie::Assign(other);
+    if (const auto* cookie = dynamic_cast<const TIdCookieRFC2109*>(&other)) {
+        Comment = cookie->Comment;
+        Version = cookie->Version;
+    }
+}
+
+void TIdCookieRFC2965::LoadAttribute(const std::string& name, const std::string& value)
+{
+    if (name == "COMMENTURL")
+        CommentURL = Unquote(value);
+    else if (name == "PORT")
+        PortList = Unquote(value);
+    else if (name == "DISCARD")
+        Discard = true;
+    else
+        TIdCookieRFC2109::LoadAttribute(name, value);
+}
+
+void TIdCookieRFC2965::Assign(const TIdNetscapeCookie& other)
+{
+    TIdCookieRFC2109::Assign(other);
+    if (const auto* cookie = dynamic_cast<const TIdCookieRFC2965*>(&other)) {
+        CommentURL = cookie->CommentURL;
+        PortList = cookie->PortList;
+        Discard = cookie->Discard;
+    }
+}
