@@ -1,0 +1,124 @@
+#include "wmi/CWMIBase.h"
+
+#include "base/Exception.h"
+#include "wmi/UProcedures.h"
+#include "wmi/WbemServices.h"
+
+namespace {
+
+// Code page 1252 texts: 0xCD is "Í", 0xED is "í".
+const char* const NotConnected = "Componente no conectado...  (crear tipo espec\xED" "fico)";
+const char* const NotActive = "Componente no activado...  (crear tipo espec\xED" "fico)";
+const char* const IndexOutOfBounds = "\xCD" "ndice fuera de l\xED" "mites...  (crear tipo espec\xED" "fico)";
+
+} // namespace
+
+TWMIBase::TWMIBase(std::unique_ptr<WbemServices> services) : services_(std::move(services)) {}
+
+TWMIBase::~TWMIBase() = default;
+
+void TWMIBase::ReadStoredSettings(const std::string& host, bool active)
+{
+    struct LoadingScope {
+        bool& flag;
+        explicit LoadingScope(bool& f) : flag(f) { flag = true; }
+        ~LoadingScope() { flag = false; }
+    } scope(loading_);
+    SetHost(host);
+    SetActive(active);
+}
+
+void TWMIBase::SetActive(bool value)
+{
+    if (value)
+        Activate();
+    else
+        Deactivate();
+}
+
+void TWMIBase::Activate()
+{
+    if (OnBeforeActivate)
+        OnBeforeActivate(*this);
+    active_ = true;
+    allProperties_.Clear();
+    ConnectService();
+    ExecuteQueryToList(*services_, GetQueryText(), allProperties_);
+    objectsCount_ = allProperties_.Count();
+    if (objectsCount_ < 1)
+        return;
+    objectIndex_ = 1;
+    LoadProperties(objectIndex_);
+    if (OnAfterActivate)
+        OnAfterActivate(*this);
+}
+
+void TWMIBase::Deactivate()
+{
+    if (OnBeforeDeactivate)
+        OnBeforeDeactivate(*this);
+    active_ = false;
+    objectsCount_ = 0;
+    objectIndex_ = 0;
+    allProperties_.Clear();
+    ResetProperties();
+    if (OnAfterDeactivate)
+        OnAfterDeactivate(*this);
+}
+
+void TWMIBase::ConnectService()
+{
+    try {
+        services_->ConnectServer(host_, GetNamespacePath());
+    } catch (...) {
+        // The system's text for the last error, read before anything else can change it.
+        const std::string reason = LastSystemErrorText();
+        connected_ = false;
+        throw Exception(reason);
+    }
+    connected_ = true;
+}
+
+void TWMIBase::SetObjectIndex(int value)
+{
+    if (loading_ || value == objectIndex_)
+        return;
+    objectIndex_ = value;
+    const char* refusal = !connected_                             ? NotConnected
+                          : !active_                              ? NotActive
+                          : value < 1 || value > objectsCount_    ? IndexOutOfBounds
+                                                                  : nullptr;
+    if (refusal) {
+        objectIndex_ = 0;
+        throw Exception(refusal);
+    }
+    LoadProperties(objectIndex_);
+}
+
+std::string TWMIBase::GetComponentCaption()
+{
+    try {
+        std::string value;
+        bool isNull = true;
+        GetPropertyValue(*this, "Caption", value, isNull);
+        componentCaption_ = PropertyAsText(value, isNull);
+    } catch (...) {
+        componentCaption_.clear();
+    }
+    return componentCaption_;
+}
+
+std::string TWMIBase::GetQueryText() const
+{
+    return "SELECT * FROM " + GetQueryClassName();
+}
+
+void TWMIBase::ResetProperties()
+{
+    allProperties_.Clear();
+}
+
+void TWMIBase::LoadProperties(int)
+{
+    ResetProperties();
+}

@@ -1,0 +1,5 @@
+#include "wmi/ComApartment.h"
+
+ComApartment::ComApartment() = default;
+
+ComApartment::~ComApartment() = default;
