@@ -99,9 +99,10 @@ bool TIdNetscapeCookie::IsValidCookie(const std::string& host) const
         return false;
     if (Domain[0] != '.')
         return SameText(Domain, host);
-    // A domain ".rest" is what the host "first.rest" allows besides itself.
+    // A domain ".rest" is what the host "first.rest" allows besides itself, as long as
+    // "rest" is no top-level name alone: ".com" would reach every host under it.
     const size_t dot = host.find('.');
-    return dot != std::string::npos && SameText(Domain, host.substr(dot));
+    return dot != std::string::npos && SameText(Domain, host.substr(dot)) && Domain.find('.', 1) != std::string::npos;
 }
 
 void TIdNetscapeCookie::Assign(const TIdNetscapeCookie& other)

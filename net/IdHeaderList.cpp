@@ -87,22 +87,24 @@ void TIdHeaderList::DeleteContinuations(int index)
         Delete(index + 1);
 }
 
-std::vector<std::string> TIdHeaderList::Fold(const std::string& line) const
+std::vector<std::string> TIdHeaderList::Fold(const std::string& line, size_t valueStart) const
 {
     std::vector<std::string> pieces;
     std::string rest = TrimRight(line);
     const size_t limit = FoldLength > 0 ? static_cast<size_t>(FoldLength) : 1;
+    // The first piece keeps the name, its separator and at least one character of the value.
+    size_t first = valueStart;
     while (FoldLines && rest.size() > limit) {
         // The last fold point that keeps the piece within the limit, else the first beyond it.
         // Position 0 is never one, so every piece holds text and the loop always advances.
         size_t at = std::string::npos;
-        for (size_t i = std::min(limit, rest.size() - 1); i > 0; --i)
+        for (size_t i = std::min(limit, rest.size() - 1); i > first; --i)
             if (IsFoldPoint(rest[i]) && (rest[i] != ',' || i < limit)) {
                 at = i;
                 break;
             }
         if (at == std::string::npos)
-            for (size_t i = limit + 1; i < rest.size(); ++i)
+            for (size_t i = std::max(limit, first) + 1; i < rest.size(); ++i)
                 if (IsFoldPoint(rest[i])) {
                     at = i;
                     break;
@@ -118,6 +120,7 @@ std::vector<std::string> TIdHeaderList::Fold(const std::string& line) const
             break;
         pieces.push_back(head);
         rest = " " + tail;
+        first = 0;
     }
     pieces.push_back(rest);
     return pieces;
@@ -138,7 +141,7 @@ void TIdHeaderList::SetValues(const std::string& name, const std::string& value)
         index = Count() - 1;
     }
     DeleteContinuations(index);
-    const std::vector<std::string> pieces = Fold(name + NameValueSeparator + value);
+    const std::vector<std::string> pieces = Fold(name + NameValueSeparator + value, name.size() + NameValueSeparator.size());
     lines_[static_cast<size_t>(index)] = pieces[0];
     for (size_t i = 1; i < pieces.size(); ++i)
         Insert(index + static_cast<int>(i), pieces[i]);

@@ -48,7 +48,8 @@ private:
     bool IsContinuation(int index) const;
     // Removes the continuation lines that follow the line at index.
     void DeleteContinuations(int index);
-    std::vector<std::string> Fold(const std::string& line) const;
+    // Breaks line into pieces of at most FoldLength where it can; none before valueStart.
+    std::vector<std::string> Fold(const std::string& line, size_t valueStart) const;
 
     std::vector<std::string> lines_;
 };
