@@ -147,8 +147,3 @@ TEST(HeaderList, ExtractCollectsEveryMatchingValueInOrder)
     list.Extract("Set-cookie", values);
     EXPECT_EQ((std::vector<std::string>{"kept", "a=1", "b=2; path=/", "c=3"}), values.Lines());
 }
-
-TEST(HeaderList, TextEndsEveryLineWithCrLf)
-{
-    EXPECT_EQ("A: 1\r\nB: 2\r\n", Lines({"A: 1", "B: 2"}).Text());
-}
