@@ -1,0 +1,42 @@
+// qm-upload URL FILE: posts FILE the way the program uploads its report (one file field "file",
+// the file name as given, "application/octet-stream") with a client set up as the main
+// window's. The reply body goes to standard output; a failure is reported on standard error
+// after the program's own words, and the exit code is 1.
+
+#include "base/Exception.h"
+#include "base/StandardOutput.h"
+#include "base/Streams.h"
+#include "net/IdHTTP.h"
+#include "net/IdMultipartFormData.h"
+#include "net/IdStack.h"
+
+#include <exception>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: qm-upload URL FILE\n";
+        return 2;
+    }
+    const std::string url = argv[1];
+    const std::string fileName = argv[2];
+
+    TStringStream reply;
+    bool failed = false;
+    try {
+        StartSocketInterface();
+        TIdHTTP HTTP;
+        // The main window's stored settings: no options.
+        HTTP.HTTPOptions.clear();
+        TIdMultiPartFormDataStream body;
+        body.AddFile("file", fileName, "application/octet-stream");
+        HTTP.Post(url, body, reply);
+    } catch (const std::exception& e) {
+        std::cerr << "Error encountered during POST: " << e.what() << '\n';
+        failed = true;
+    }
+    const bool written = WriteStandardOutput(reply.DataString());
+    return failed || !written ? 1 : 0;
+}
