@@ -1,0 +1,343 @@
+#include "app/win32/Form1Window.h"
+
+#include "app/Messages.h"
+#include "app/win32/Banner.h"
+#include "app/win32/Fonts.h"
+#include "app/win32/Form2Window.h"
+#include "base/Exception.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr const char* ClassName = "TForm1";
+constexpr DWORD FrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD FrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
+{
+    WNDCLASSEXA windowClass {};
+    if (GetClassInfoExA(instance, ClassName, &windowClass))
+        return;
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "MAINICON");
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = ClassName;
+    RegisterClassExA(&windowClass);
+}
+
+// The outer rectangle of a window with the given client size, centred on the screen.
+RECT CentredFrame(int clientWidth, int clientHeight)
+{
+    RECT frame {0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, FrameStyle, FALSE, FrameExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+bool IsLabel(int id)
+{
+    using namespace Form1Layout;
+    switch (id) {
+    case Image1:
+    case Label1:
+    case Label2:
+    case Label3:
+    case Label4:
+    case Label5:
+    case Label6:
+    case Label7:
+    case Label8:
+        return true;
+    default:
+        return false;
+    }
+}
+
+unsigned ShiftState(const MSG& message)
+{
+    unsigned shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shift |= ssShift;
+    // A key pressed with Alt down arrives as a system key with the context bit set.
+    if (GetKeyState(VK_MENU) < 0 || (message.message == WM_SYSKEYDOWN && (message.lParam & (1 << 29))))
+        shift |= ssAlt;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shift |= ssCtrl;
+    return shift;
+}
+
+} // namespace
+
+Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL)
+    : form_(*this, std::move(operations), std::move(uploadURL)),
+      background_(CreateSolidBrush(Form1Layout::Colour)),
+      formFont_(CreateFormFont()),
+      titleFont_(CreateFontOf("Arial", 43)),
+      addressFont_(CreateFontOf("Arial", 16)),
+      banner_(LoadBanner(instance, Form1Layout::Find(Form1Layout::Image1).Width,
+                         Form1Layout::Find(Form1Layout::Image1).Height))
+{
+    RegisterClassOnce(instance, WindowProc);
+    const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
+    window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this));
+    if (!window_)
+        throw Exception("Cannot create the main window");
+    CreateControls(instance);
+}
+
+Form1Window::~Form1Window() = default;
+
+void Form1Window::CreateControls(HINSTANCE instance)
+{
+    using namespace Form1Layout;
+    for (const auto& control : Controls()) {
+        HWND handle = CreateWindowExA(control.ExStyle, control.ClassName, control.Text, control.Style, control.Left,
+                                      control.Top, control.Width, control.Height, window_.get(),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), instance, nullptr);
+        HFONT font = control.Font == FontKind::Title     ? titleFont_.get()
+                     : control.Font == FontKind::Address ? addressFont_.get()
+                                                         : formFont_.get();
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    SendMessageA(Control(Image1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
+
+    HWND contact = Control(edContact);
+    SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactYes));
+    SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactNo));
+    SendMessageA(contact, CB_SETCURSEL, 0, 0);
+    // The closed box is 21 pixels high like the text fields beside it (item height plus frame).
+    SendMessageA(contact, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Find(edContact).Height - 6);
+
+    HWND status = Control(sb1);
+    SendMessageA(status, SB_SIMPLE, TRUE, 0);
+    SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(Messages::StatusAtStart));
+
+    SendMessageA(Control(Memo1), EM_SETLIMITTEXT, 0, 0);
+    SendMessageA(Control(DiskNumSpin), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(DiskNum)), 0);
+    ShowHolders();
+}
+
+void Form1Window::Show()
+{
+    form_.HandleEvent([this] { form_.FormShow(); });
+    ShowHolders();
+    ShowWindow(window_.get(), SW_SHOWNORMAL);
+    UpdateWindow(window_.get());
+}
+
+void Form1Window::PreviewKey(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)
+        return;
+    if (message.hwnd != window_.get() && !IsChild(window_.get(), message.hwnd))
+        return;
+    const auto key = static_cast<unsigned>(message.wParam);
+    const unsigned shift = ShiftState(message);
+    form_.HandleEvent([this, key, shift] { form_.FormKeyDown(key, shift); });
+}
+
+void Form1Window::ShowHolders()
+{
+    using namespace Form1Layout;
+    SetWindowTextA(Control(Memo1), form_.Memo1.Text().c_str());
+    SetWindowTextA(Control(ResInfo), form_.ResInfo.c_str());
+    HWND spin = Control(DiskNumSpin);
+    const auto whole = [](double value) { return static_cast<int>(std::trunc(value)); };
+    SendMessageA(spin, UDM_SETRANGE32, whole(form_.DiskNum.MinValue), whole(form_.DiskNum.MaxValue));
+    SendMessageA(spin, UDM_SETPOS32, 0, whole(form_.DiskNum.Value));
+}
+
+std::string Form1Window::TextOf(Form1Layout::ControlId id) const
+{
+    HWND control = Control(id);
+    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1);
+    const int length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
+    return std::string(text.data(), static_cast<std::size_t>(length));
+}
+
+std::string Form1Window::UserText() const
+{
+    return TextOf(Form1Layout::edUser);
+}
+
+std::string Form1Window::PhoneText() const
+{
+    return TextOf(Form1Layout::edPhone);
+}
+
+void Form1Window::SetPhoneText(const std::string& text)
+{
+    SetWindowTextA(Control(Form1Layout::edPhone), text.c_str());
+}
+
+std::string Form1Window::EmailText() const
+{
+    return TextOf(Form1Layout::edEmail);
+}
+
+std::string Form1Window::ContactText() const
+{
+    return TextOf(Form1Layout::edContact);
+}
+
+int Form1Window::ContactIndex() const
+{
+    return static_cast<int>(SendMessageA(Control(Form1Layout::edContact), CB_GETCURSEL, 0, 0));
+}
+
+void Form1Window::SetScanEnabled(bool enabled)
+{
+    EnableWindow(Control(Form1Layout::btnScan), enabled);
+}
+
+void Form1Window::SetStatusText(const std::string& text)
+{
+    HWND status = Control(Form1Layout::sb1);
+    SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text.c_str()));
+    UpdateWindow(status);
+}
+
+void Form1Window::ShowWarning(const std::string& text)
+{
+    MessageBoxA(window_.get(), text.c_str(), "Warning", MB_OK | MB_ICONWARNING);
+}
+
+void Form1Window::ShowInformation(const std::string& text)
+{
+    MessageBoxA(window_.get(), text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+}
+
+void Form1Window::ShowPlain(const std::string& text)
+{
+    MessageBoxA(window_.get(), text.c_str(), Messages::ApplicationTitle, MB_OK);
+}
+
+void Form1Window::ShowError(const std::string& text)
+{
+    MessageBoxA(window_.get(), text.c_str(), Messages::ApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+void Form1Window::ShowPreview(const std::string& text)
+{
+    if (preview_)
+        preview_->ShowModal(text);
+}
+
+void Form1Window::Close()
+{
+    // Closing is asked for, not done here: the handler that asks is still running.
+    PostMessageA(window_.get(), WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY)
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (!self || !self->window_)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+        // The focus leaves with the window and comes back to the same control; the first time
+        // it goes to the first visible control in tab order, "Execute SMART Test".
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window_.get(), focus))
+                lastFocus_ = focus;
+        } else {
+            SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_
+                                                               : GetNextDlgTabItem(window_.get(), nullptr, FALSE));
+        }
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT client {};
+        GetClientRect(window_.get(), &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, background_.get());
+        return 1;
+    }
+    case WM_CLOSE:
+        form_.HandleEvent([this] { form_.FormClose(); });
+        DestroyWindow(window_.get());
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window_.get(), message, wParam, lParam);
+    }
+}
+
+void Form1Window::OnCommand(int id, int code)
+{
+    using namespace Form1Layout;
+    switch (id) {
+    case edUser:
+        if (code == EN_KILLFOCUS)
+            form_.HandleEvent([this] { form_.edUserExit(); });
+        break;
+    case edPhone:
+        if (code == EN_KILLFOCUS)
+            form_.HandleEvent([this] { form_.edPhoneExit(); });
+        break;
+    case edEmail:
+        if (code == EN_KILLFOCUS)
+            form_.HandleEvent([this] { form_.edEmailExit(); });
+        break;
+    case edContact:
+        if (code == CBN_SELCHANGE)
+            form_.HandleEvent([this] { form_.edContactChange(); });
+        break;
+    case btnScan:
+        if (code == BN_CLICKED) {
+            form_.HandleEvent([this] { form_.btnScanClick(); });
+            ShowHolders();
+        }
+        break;
+    case Button1:
+        if (code == BN_CLICKED)
+            form_.HandleEvent([this] { form_.Button1Click(); });
+        break;
+    case Button2:
+        if (code == BN_CLICKED)
+            form_.HandleEvent([this] { form_.Button2Click(); });
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT Form1Window::OnControlColour(HDC dc, HWND control)
+{
+    const int id = GetDlgCtrlID(control);
+    if (!IsLabel(id))
+        return DefWindowProcA(window_.get(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                              reinterpret_cast<LPARAM>(control));
+    const bool white = id == Form1Layout::Label7 || id == Form1Layout::Label8;
+    SetTextColor(dc, white ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, Form1Layout::Colour);
+    return reinterpret_cast<LRESULT>(background_.get());
+}

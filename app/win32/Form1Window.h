@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/MainView.h"
+#include "app/Unit1.h"
+#include "app/win32/Form1Layout.h"
+#include "app/win32/GdiObjects.h"
+
+#include <string>
+
+class Form2Window;
+
+// The main window "Quillmark SMART Test." drawn with plain Win32 controls. Its events go to
+// TForm1, each through TForm1::HandleEvent; TForm1 talks back through the MainView calls.
+class Form1Window : public MainView {
+public:
+    Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL);
+    ~Form1Window() override;
+    Form1Window(const Form1Window&) = delete;
+    Form1Window& operator=(const Form1Window&) = delete;
+
+    // The preview is created after this window and opened by its key handler.
+    void SetPreview(Form2Window& preview) { preview_ = &preview; }
+    // The show step runs first (the greeting box included), then the window comes on screen.
+    void Show();
+    // Called by the message loop for every message before the focused control gets it: key
+    // presses in this window go to TForm1::FormKeyDown with the Shift, Alt and Ctrl state.
+    void PreviewKey(const MSG& message);
+
+    HWND Handle() const { return window_.get(); }
+    HWND Control(Form1Layout::ControlId id) const { return GetDlgItem(window_.get(), id); }
+    TForm1& Form() { return form_; }
+
+    std::string UserText() const override;
+    std::string PhoneText() const override;
+    void SetPhoneText(const std::string& text) override;
+    std::string EmailText() const override;
+    std::string ContactText() const override;
+    int ContactIndex() const override;
+    void SetScanEnabled(bool enabled) override;
+    void SetStatusText(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    void ShowInformation(const std::string& text) override;
+    void ShowPlain(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    void ShowPreview(const std::string& text) override;
+    void Close() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateControls(HINSTANCE instance);
+    void OnCommand(int id, int code);
+    LRESULT OnControlColour(HDC dc, HWND control);
+    // Copies the window state into its hidden holders after the events that change it.
+    void ShowHolders();
+    std::string TextOf(Form1Layout::ControlId id) const;
+
+    TForm1 form_;
+    Form2Window* preview_ = nullptr;
+    GdiObject<HBRUSH> background_;
+    GdiObject<HFONT> formFont_;
+    GdiObject<HFONT> titleFont_;
+    GdiObject<HFONT> addressFont_;
+    GdiObject<HBITMAP> banner_;
+    WindowHandle window_;
+    HWND lastFocus_ = nullptr;
+};

@@ -1,0 +1,101 @@
+#include "app/win32/Form2Window.h"
+
+#include "app/win32/Fonts.h"
+
+namespace {
+
+constexpr const char* ClassName = "TForm2";
+
+void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
+{
+    WNDCLASSEXA windowClass {};
+    if (GetClassInfoExA(instance, ClassName, &windowClass))
+        return;
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ClassName;
+    RegisterClassExA(&windowClass);
+}
+
+} // namespace
+
+Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFormFont())
+{
+    RegisterClassOnce(instance, WindowProc);
+    window_.reset(CreateWindowExA(0, ClassName, "Content to Send", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  OuterWidth, OuterHeight, owner, nullptr, instance, this));
+    RECT client {};
+    GetClientRect(window_.get(), &client);
+    // The horizontal scroll bar keeps long lines whole; the edit wraps nothing then.
+    memo_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                ES_WANTRETURN | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                            0, 0, client.right, client.bottom, window_.get(), nullptr, instance, nullptr);
+    SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    // Reports of many disks outgrow the edit control's default limit.
+    SendMessageA(memo_, EM_SETLIMITTEXT, 0, 0);
+}
+
+void Form2Window::ShowModal(const std::string& text)
+{
+    SetWindowTextA(memo_, text.c_str());
+    CentreOnOwner();
+    EnableWindow(owner_, FALSE);
+    ShowWindow(window_.get(), SW_SHOW);
+    SetFocus(memo_);
+    MSG message;
+    while (IsWindowVisible(window_.get())) {
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+            // The program is ending: leave the quit request for the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    EnableWindow(owner_, TRUE);
+    ShowWindow(window_.get(), SW_HIDE);
+    SetActiveWindow(owner_);
+}
+
+void Form2Window::CentreOnOwner()
+{
+    RECT owner {};
+    GetWindowRect(owner_, &owner);
+    const int left = owner.left + (owner.right - owner.left - OuterWidth) / 2;
+    const int top = owner.top + (owner.bottom - owner.top - OuterHeight) / 2;
+    SetWindowPos(window_.get(), nullptr, left, top, OuterWidth, OuterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK Form2Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Form2Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY)
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (!self || !self->window_)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form2Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        MoveWindow(memo_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_CLOSE:
+        // Give the owner its input back before this window goes, so it becomes the active one.
+        EnableWindow(owner_, TRUE);
+        ShowWindow(window_.get(), SW_HIDE);
+        return 0;
+    default:
+        return DefWindowProcA(window_.get(), message, wParam, lParam);
+    }
+}
