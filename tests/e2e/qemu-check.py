@@ -1,0 +1,312 @@
+#!/usr/bin/env python3
+"""Checks the console logs of the QEMU disk boots.
+
+Each guest prints marked sections (see qemu-init.sh): the whole disks of /sys/block, smartctl's
+identity and attribute table of every disk, and qm-disks' and qm-smart-report's output in
+base64. The disks the guest found are matched to the configured ones through smartctl, and
+every report block and inventory line is compared with what smartctl read in the same boot.
+"""
+
+import argparse
+import base64
+import re
+import sys
+from pathlib import Path
+
+HEADER = b"Id;Attribute_Name;State;Current;Worst;Threshold;Raw_Value;Pre_Fail;Events;Error Rate"
+END_LINE = b"===| END DISK Report |" + b"=" * 51
+INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI"}
+
+
+class Checks:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def expect(self, ok, what, detail=""):
+        if ok:
+            self.passed += 1
+            print(f"  ok    {what}")
+        else:
+            self.failed += 1
+            print(f"  FAIL  {what}" + (f": {detail}" if detail else ""))
+        return ok
+
+
+def parse_console(path):
+    """Sections of the console log by name: (lines, rc); plus whether the guest finished."""
+    text = Path(path).read_bytes().decode("latin-1") if Path(path).exists() else ""
+    lines = text.replace("\r", "").split("\n")
+    sections, current, body = {}, None, []
+    for line in lines:
+        m = re.match(r"^@@ BEGIN (\S+)$", line)
+        if m:
+            current, body = m.group(1), []
+            continue
+        m = re.match(r"^@@ END (\S+)(?: rc=(\d+))?$", line)
+        if m and current == m.group(1):
+            sections[current] = (body, int(m.group(2)) if m.group(2) else None)
+            current = None
+            continue
+        if current is not None:
+            body.append(line)
+    return sections, "@@ STAGE done" in text, lines
+
+
+def format_size(n):
+    """The report's size text: scaled to G, M, K or bytes, decimals by magnitude."""
+    rows = [(100 * 2**30, 0, "G", 2**30), (10 * 2**30, 1, "G", 2**30), (2**30, 2, "G", 2**30),
+            (100 * 2**20, 0, "M", 2**20), (10 * 2**20, 1, "M", 2**20), (2**20, 2, "M", 2**20),
+            (100 * 2**10, 0, "K", 2**10), (10 * 2**10, 1, "K", 2**10), (2**10, 2, "K", 2**10)]
+    for minimum, decimals, unit, divisor in rows:
+        if n >= minimum:
+            return f"{n / divisor:.{decimals}f} {unit}bytes"
+    return f"{n} bytes"
+
+
+def smartctl_rows(lines):
+    """Attribute rows of `smartctl -A -v N,raw48`: id, flags, value, worst, threshold, raw."""
+    rows = []
+    for line in lines:
+        m = re.match(r"^\s*(\d+)\s+(\S+)\s+0x([0-9a-fA-F]{4})\s+(\d+)\s+(\d+)\s+(\d+)\s+\S+\s+\S+\s+\S+\s+(\d+)\s*$", line)
+        if m:
+            rows.append({"id": int(m.group(1)), "flags": int(m.group(3), 16), "value": int(m.group(4)),
+                         "worst": int(m.group(5)), "threshold": int(m.group(6)), "raw": int(m.group(7))})
+    return rows
+
+
+def judge(rows):
+    """What the report must say about each attribute row, and the summary lines."""
+    best, states, failed = 100, [], 0
+    temperature, realloc = 0, 0
+    for r in rows:
+        if r["id"] in (3, 4) and r["value"] > 230:
+            best = 253
+        state = "-"
+        if r["flags"] & 1 and r["threshold"] != 0:
+            v, w, t = r["value"], r["worst"], r["threshold"]
+            if v < t:
+                state, failed = "Failing Now", failed + 1
+            elif w < t:
+                state, failed = "Failed In Past", failed + 1
+            elif v < t + int((best - t) / 2) or (r["id"] == 5 and r["raw"] > 500):
+                state = "Warning"
+            else:
+                state = "OK"
+        states.append(state)
+        if r["id"] == 5 and 0 < r["raw"] < 2147483647:
+            realloc = r["raw"]
+        if r["id"] == 194:
+            temperature = r["raw"] & 0xFF
+    return states, failed, temperature, realloc
+
+
+def identify(disk, sections):
+    """Which configured disk a guest disk is, by what smartctl read from it."""
+    info = "\n".join(sections.get(f"smartctl-i-{disk}", ([], None))[0])
+    found = {k: m.group(1).strip() for k, pat in
+             (("model", r"Device Model:\s*(.*)"), ("nvme_model", r"Model Number:\s*(.*)"),
+              ("serial", r"(?i)Serial Number:\s*(.*)"), ("vendor", r"Vendor:\s*(.*)"), ("product", r"Product:\s*(.*)"))
+             if (m := re.search(pat, info))}
+    return found
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--boot", action="append", default=[], help="NAME=console log")
+    ap.add_argument("--disk", action="append", default=[], help="BOOT:KIND:MODEL:SERIAL:BYTES")
+    ap.add_argument("--tools", type=int, default=2, help="0 when the guest ran no qm- tool")
+    ap.add_argument("--out", help="folder for the decoded reports")
+    args = ap.parse_args()
+
+    checks = Checks()
+    for spec in args.boot:
+        name, log = spec.split("=", 1)
+        configured = [dict(zip(("kind", "model", "serial", "bytes"), d.split(":", 4)[1:]))
+                      for d in args.disk if d.split(":", 1)[0] == name]
+        for c in configured:
+            c["bytes"] = int(c["bytes"])
+        print(f"== boot {name} ({log})")
+        sections, done, lines = parse_console(log)
+        if not checks.expect(done, "guest ran its payload to the end"):
+            print("\n".join("    | " + line for line in lines[-40:]))
+            continue
+        disks = sections.get("sysblock", ([], None))[0]
+        disks = [d for d in disks if d]
+        checks.expect(len(disks) == len(configured), f"guest has {len(configured)} whole disks", f"found {disks}")
+
+        for disk in disks:
+            print(f"  sysfs {disk}: " + "  ".join(sections.get(f"sysfs-{disk}", ([], None))[0]))
+
+        # The guest's disks in drive-number order, each matched to its configuration.
+        order = []
+        for disk in disks:
+            got = identify(disk, sections)
+            match = None
+            for c in configured:
+                if c["kind"] == "ata" and got.get("model") == c["model"]:
+                    match = c
+                elif c["kind"] == "usb" and f'{got.get("vendor", "")} {got.get("product", "")}' == c["model"]:
+                    match = c
+                elif c["kind"] == "nvme" and disk.startswith("nvme"):
+                    match = c
+            if checks.expect(match is not None, f"{disk} is a configured disk", f"smartctl saw {got}"):
+                checks.expect(got.get("serial") == match["serial"], f"{disk}: smartctl reads serial {match['serial']}",
+                              f"got {got.get('serial')!r}")
+            order.append((disk, match))
+
+        if args.tools == 0:
+            continue
+        check_inventory(checks, name, sections, order)
+        check_identify(checks, sections, order)
+        check_report(checks, name, sections, order, args.out)
+
+    print(f"{checks.passed} passed, {checks.failed} failed")
+    return 1 if checks.failed else 0
+
+
+def check_inventory(checks, name, sections, order):
+    body, rc = sections.get("qm-disks", ([], None))
+    checks.expect(rc == 0, "qm-disks exits 0", f"rc={rc} stderr={sections.get('qm-disks-stderr', ([], 0))[0]}")
+    text = base64.b64decode("".join(body)).decode("latin-1")
+    print("  qm-disks:\n" + "".join(f"    | {line}\n" for line in text.rstrip("\n").split("\n")))
+    lines = text.rstrip("\n").split("\n")
+    checks.expect(lines[0] == str(len(order)), f"qm-disks counts {len(order)} disks", f"first line {lines[0]!r}")
+    for n, (disk, c) in enumerate(order):
+        fields = lines[n + 1].split("\t") if n + 1 < len(lines) else []
+        if not checks.expect(len(fields) == 4, f"qm-disks line for drive {n}", repr(fields)):
+            continue
+        device_id, model, size, interface = fields
+        # Object text writes strings with backslashes doubled; the component keeps them so.
+        checks.expect(device_id in (f"\\\\.\\PHYSICALDRIVE{n}", f"\\\\\\\\.\\\\PHYSICALDRIVE{n}"),
+                      f"drive {n} DeviceID", device_id)
+        checks.expect(c is not None and size == str(c["bytes"]), f"drive {n} ({disk}) Size", size)
+        if c is None:
+            continue
+        checks.expect(interface == INTERFACE[c["kind"]], f"drive {n} ({disk}) InterfaceType {INTERFACE[c['kind']]}",
+                      interface)
+        if c["kind"] == "ata" and model != c["model"]:
+            # The SCSI layer keeps 16 characters of an ATA model; the report's drive line has it whole.
+            checks.expect(model == c["model"][:16], f"drive {n} ({disk}) Model is the drive's model", repr(model))
+            print(f"  NOTE  drive {n} ({disk}) Model is cut to 16 characters: {model!r}")
+        elif c["kind"] == "ata":
+            checks.expect(True, f"drive {n} ({disk}) Model is the drive's model")
+
+
+def parse_identify(text):
+    """qemu-identify's output: one dict of fields per drive number."""
+    drives = []
+    for line in text.split("\n"):
+        m = re.match(r"^drive (\d+) opened=(\d)$", line)
+        if m:
+            drives.append({"opened": m.group(2) == "1"})
+            continue
+        m = re.match(r"^  (\w+)=(?:\[(.*)\]|(-?\d+))$", line)
+        if m and drives:
+            drives[-1][m.group(1)] = m.group(2) if m.group(2) is not None else int(m.group(3))
+    return drives
+
+
+def check_identify(checks, sections, order):
+    body, rc = sections.get("qemu-identify", ([], None))
+    text = base64.b64decode("".join(body)).decode("latin-1")
+    print("  qemu-identify:\n" + "".join(f"    | {line}\n" for line in text.rstrip("\n").split("\n")))
+    drives = parse_identify(text)
+    checks.expect(rc == 0 and len(drives) == len(order) + 1 and not drives[-1]["opened"],
+                  f"identification opens drives 0..{len(order) - 1} and no further", f"{len(drives)} entries")
+    for n, ((disk, c), d) in enumerate(zip(order, drives)):
+        if c is None:
+            continue
+        if c["kind"] == "ata":
+            checks.expect(d.get("SmartEnabled") == 1 and d.get("ModelNumber") == c["model"] and
+                          d.get("DiskBytes") == c["bytes"], f"drive {n} ({disk}) identified through ATA IDENTIFY",
+                          f"{d}")
+        elif c["kind"] == "usb":
+            vendor, product = c["model"].split(" ", 1)
+            checks.expect(d.get("VendorId") == vendor.ljust(8) and d.get("ProductId") == product.ljust(16),
+                          f"drive {n} ({disk}) vendor and product from SCSI INQUIRY",
+                          f"{d.get('VendorId')!r} {d.get('ProductId')!r}")
+        if c["kind"] != "ata":
+            checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
+                          f"drive {n} ({disk}) has its size and no SMART", f"{d}")
+
+
+def check_report(checks, name, sections, order, out):
+    body, rc = sections.get("qm-smart-report", ([], None))
+    checks.expect(rc == 0, "qm-smart-report exits 0", f"rc={rc} stderr={sections.get('qm-smart-report-stderr', ([], 0))[0]}")
+    data = base64.b64decode("".join(body))
+    if out:
+        Path(out, f"report-{name}.txt").write_bytes(data)
+    checks.expect(data.endswith(b"\r\n") and b"\n" not in data.replace(b"\r\n", b""),
+                  "report lines end in CR LF, and only there")
+    lines = data[:-2].split(b"\r\n") if data.endswith(b"\r\n") else data.split(b"\r\n")
+    print("  report:\n" + "".join(f"    | {line.decode('latin-1')}\n" for line in lines))
+
+    blocks, current = [], None
+    for line in lines:
+        m = re.match(rb"^===\| Disk (\d+) \|(=*)$", line)
+        if m:
+            checks.expect(m.group(2) == b"=" * 60, f"disk {m.group(1).decode()} header line has 60 equals signs")
+            current = [int(m.group(1))]
+            continue
+        if line == END_LINE and current is not None:
+            blocks.append(current)
+            current = None
+        elif current is not None:
+            current.append(line)
+    checks.expect([b[0] for b in blocks] == list(range(len(order))),
+                  f"report has blocks 0..{len(order) - 1}, in order", str([b[0] for b in blocks]))
+
+    for (disk, c), block in zip(order, blocks):
+        n, rest = block[0], block[1:]
+        if c is None or not rest:
+            checks.expect(False, f"block {n} ({disk}) has content")
+            continue
+        size = format_size(c["bytes"]).encode()
+        if c["kind"] == "ata":
+            drive = f"Model: {c['model']}, Serial: {c['serial']}, Size = ".encode() + size
+            checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))
+            check_attributes(checks, n, disk, rest[1:], sections.get(f"smartctl-A-{disk}", ([], None))[0])
+        else:
+            m = re.match(rb"^Model: (.*), Serial: (.*), Size = (.*)$", rest[0])
+            ok = checks.expect(m is not None, f"block {n} ({disk}) drive line", repr(rest[0]))
+            if ok:
+                checks.expect(m.group(3) == size, f"block {n} ({disk}) size {size.decode()}", repr(m.group(3)))
+                serial = c["serial"].encode()
+                swapped = b"".join(serial[i:i + 2][::-1] for i in range(0, len(serial), 2))
+                if m.group(2) == swapped and c["kind"] == "usb":
+                    # No serial in the storage descriptor: the identification falls back on the
+                    # INQUIRY serial number page, whose text it takes with byte pairs swapped.
+                    print(f"  NOTE  block {n} ({disk}) serial {m.group(2).decode()} is {c['serial']} with byte pairs"
+                          " swapped: the storage descriptor gave no serial number")
+                else:
+                    checks.expect(m.group(2) == serial, f"block {n} ({disk}) serial {c['serial']}", repr(m.group(2)))
+            checks.expect(rest[1:] == [b"SMART Not Supported"], f"block {n} ({disk}) ends with SMART Not Supported",
+                          repr(rest[1:]))
+
+
+def check_attributes(checks, n, disk, rest, smartctl_lines):
+    rows = smartctl_rows(smartctl_lines)
+    if not checks.expect(len(rows) > 0, f"block {n} ({disk}): smartctl read attributes"):
+        return
+    states, failed, temperature, realloc = judge(rows)
+    want_result = b"Result: SMART Test PASSED" if failed == 0 else b"Result: SMART Test Failed, Bad Attributes %d" % failed
+    want = [b"Temp : %d\xb0C" % temperature, b"Realloc Sec: %d" % realloc, want_result, HEADER]
+    checks.expect(rest[:4] == want, f"block {n} ({disk}) temperature, realloc, result and header lines",
+                  f"{rest[:4]!r} != {want!r}")
+    got_rows = rest[4:]
+    checks.expect(len(got_rows) == len(rows), f"block {n} ({disk}) has {len(rows)} attribute rows as smartctl",
+                  str(len(got_rows)))
+    print(f"  {disk}: smartctl -A  |  report row")
+    for r, state, line in zip(rows, states, got_rows):
+        f = line.decode("latin-1").split(";")
+        print(f"    {r['id']:3} {r['value']:3} {r['worst']:3} {r['threshold']:3} {r['raw']:>12}  |  {';'.join(f)}")
+        want_fields = [str(r["id"]), None, state, str(r["value"]), str(r["worst"]), str(r["threshold"]), str(r["raw"]),
+                       "Y" if r["flags"] & 1 else "N", "Y" if r["flags"] & 0x10 else "N", "Y" if r["flags"] & 8 else "N"]
+        ok = len(f) == 10 and f[1] != "" and all(w is None or w == g for w, g in zip(want_fields, f))
+        checks.expect(ok, f"block {n} ({disk}) attribute {r['id']} row",
+                      f"want {';'.join(w or '<name>' for w in want_fields)}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

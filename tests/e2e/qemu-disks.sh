@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Runs the Linux drive back end and the sysfs inventory against a real kernel's storage paths:
+# a Debian kernel boots under QEMU (software emulation only) with emulated AHCI, PIIX IDE, USB
+# and NVMe disks, runs qm-disks, qm-smart-report and smartctl in the guest, and the console
+# output is checked against what smartctl read from the same disks in the same boot.
+#
+#   qemu-disks.sh BUILD_DIR
+#
+# Everything it makes (kernel, initramfs, disk images, console logs) goes to BUILD_DIR/e2e-qemu.
+# Exit 77 (skipped) only when a needed package is missing and cannot be installed without root.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+[ $# -ge 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+work=$build/e2e-qemu
+mkdir -p "$work"
+
+# The guest's disks. Sizes differ so that every drive line's size tells its disk apart.
+ahci_model="QM E2E AHCI DISK WITH A LONG MODEL"; ahci_serial="QMAHCI0001"; ahci_bytes=$((8 * 1048576))
+piix_model="QM E2E PIIX DISK WITH A LONG MODEL"; piix_serial="QMPIIX0002"; piix_bytes=$((10 * 1048576))
+usb_vendor="QMUSB"; usb_product="E2E USB STICK"; usb_serial="QMUSB0003"; usb_bytes=$((6 * 1048576))
+nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
+
+log() { printf '[qemu-disks %s] %s\n' "$(date +%T)" "$*"; }
+
+# --- what the host needs -------------------------------------------------------------------
+ensure_packages() {
+    local missing=() pair
+    for pair in qemu-system-x86:qemu-system-x86_64 qemu-utils:qemu-img busybox-static:busybox \
+                kmod:depmod smartmontools:smartctl python3:python3 dpkg:dpkg-deb; do
+        command -v "${pair#*:}" >/dev/null 2>&1 || PATH=$PATH:/usr/sbin:/sbin command -v "${pair#*:}" >/dev/null 2>&1 ||
+            missing+=("${pair%%:*}")
+    done
+    # The guest needs the static busybox; the dynamic one would need its libraries too.
+    dpkg-query -W -f='${Status}' busybox-static 2>/dev/null | grep -q 'install ok installed' || missing+=(busybox-static)
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing packages (${missing[*]}) and not root: skipped" >&2
+        exit 77
+    fi
+    log "installing ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# --- the kernel: Debian's current one, unpacked under the build tree ------------------------
+fetch_kernel() {
+    kdir=$work/kernel
+    if ! compgen -G "$kdir/boot/vmlinuz-*" >/dev/null; then
+        local pkg
+        pkg=$(apt-cache depends linux-image-amd64 2>/dev/null | sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
+        if [ -z "$pkg" ]; then
+            apt-get update -qq
+            pkg=$(apt-cache depends linux-image-amd64 | sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n 1)
+        fi
+        [ -n "$pkg" ] || { echo "no kernel package behind linux-image-amd64" >&2; exit 1; }
+        log "downloading $pkg"
+        rm -rf "$work/debs" "$kdir"
+        mkdir -p "$work/debs"
+        # apt drops to its own user for downloads; a folder it can write keeps it quiet.
+        chmod 777 "$work/debs"
+        (cd "$work/debs" && apt-get download -qq "$pkg")
+        dpkg-deb -x "$work"/debs/"$pkg"_*.deb "$kdir"
+        rm -rf "$work/debs"
+    fi
+    vmlinuz=$(compgen -G "$kdir/boot/vmlinuz-*" | head -n 1)
+    kver=${vmlinuz##*/vmlinuz-}
+    PATH=$PATH:/usr/sbin:/sbin depmod -b "$kdir" "$kver"
+}
+
+# --- the initramfs: busybox, storage modules, the programs and their libraries ------------
+copy_program() {
+    local program=$1 lib
+    cp -L "$program" "$root/bin/"
+    for lib in $(ldd "$program" | grep -o '/[^ ]*'); do
+        mkdir -p "$root$(dirname "$lib")"
+        cp -Ln "$lib" "$root$lib"
+    done
+}
+
+build_initramfs() {
+    root=$work/initramfs-root
+    rm -rf "$root"
+    mkdir -p "$root/bin" "$root/lib/modules" "$root/etc"
+    cp "$(command -v busybox)" "$root/bin/busybox"
+    cp "$here/qemu-init.sh" "$root/init"
+    chmod 755 "$root/init"
+
+    # Every storage driver and what it needs, in load order (modules.dep through modprobe);
+    # each module once, at its first place.
+    local m path
+    : > "$root/etc/qm-modules"
+    for m in libata ahci ata_piix sd_mod sg nvme xhci_pci ehci_pci uhci_hcd usb_storage; do
+        PATH=$PATH:/usr/sbin:/sbin modprobe -d "$kdir" -S "$kver" --show-depends "$m" | awk '$1 == "insmod" { print $2 }'
+    done | awk '!seen[$0]++' | while read -r path; do
+        cp "$path" "$root/lib/modules/"
+        basename "$path" >> "$root/etc/qm-modules"
+    done
+
+    copy_program "$(PATH=$PATH:/usr/sbin:/sbin command -v smartctl)"
+    local tool
+    for tool in "${tools[@]}"; do
+        copy_program "$tool"
+    done
+    (cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null) | gzip -1 > "$work/initramfs.gz"
+}
+
+# --- boots ---------------------------------------------------------------------------------
+# boot NAME DISKCOUNT QEMU-ARGS...: software emulation, serial console to NAME.log, no reboot.
+boot() {
+    local name=$1 disks=$2 start rc=0
+    shift 2
+    start=$(date +%s)
+    timeout 300 qemu-system-x86_64 -accel tcg -m 512 -smp 1 -nodefaults -display none -no-reboot \
+        -serial "file:$work/$name.log" \
+        -kernel "$vmlinuz" -initrd "$work/initramfs.gz" \
+        -append "console=ttyS0 panic=-1 loglevel=4 qm.disks=$disks" "$@" \
+        > "$work/$name.qemu.out" 2>&1 || rc=$?
+    echo "$rc $(( $(date +%s) - start ))" > "$work/$name.status"
+}
+
+image() {
+    rm -f "$work/$1.img"
+    qemu-img create -q -f raw "$work/$1.img" "$2"
+}
+
+ensure_packages
+tools=()
+for t in tools/qm-disks tools/qm-smart-report tests/e2e/qemu-identify; do
+    if [ -x "$build/$t" ]; then
+        tools+=("$build/$t")
+    elif [ "${QM_E2E_STAND_IN:-0}" != 1 ]; then
+        echo "$build/$t is not built" >&2
+        exit 1
+    fi
+done
+t0=$(date +%s)
+fetch_kernel
+build_initramfs
+log "kernel $kver, initramfs $(du -h "$work/initramfs.gz" | cut -f1) ($(( $(date +%s) - t0 )) s)"
+
+image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"; image piix "$piix_bytes"
+
+# q35: AHCI (the chipset's own controller), USB mass storage behind xHCI, NVMe.
+boot q35 3 -M q35 \
+    -drive "if=none,id=ahci,file=$work/ahci.img,format=raw" \
+    -device "ide-hd,drive=ahci,bus=ide.0,model=$ahci_model,serial=$ahci_serial" \
+    -device qemu-xhci,id=xhci \
+    -drive "if=none,id=usb,file=$work/usb.img,format=raw" \
+    -device "usb-bot,bus=xhci.0,id=bot,serial=$usb_serial" \
+    -device "scsi-hd,bus=bot.0,drive=usb,vendor=$usb_vendor,product=$usb_product,serial=$usb_serial" \
+    -drive "if=none,id=nvme,file=$work/nvme.img,format=raw" \
+    -device "nvme,drive=nvme,serial=$nvme_serial" &
+q35_pid=$!
+# pc: the PIIX IDE controller.
+boot pc 1 -M pc \
+    -drive "if=none,id=piix,file=$work/piix.img,format=raw" \
+    -device "ide-hd,drive=piix,bus=ide.0,model=$piix_model,serial=$piix_serial" &
+pc_pid=$!
+wait "$q35_pid" "$pc_pid"
+
+status=0
+for name in q35 pc; do
+    read -r rc secs < "$work/$name.status"
+    log "boot $name: qemu exit $rc after $secs s, console in $work/$name.log"
+    [ "$rc" -eq 0 ] || { status=1; cat "$work/$name.qemu.out" >&2; }
+done
+
+python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
+    --boot "q35=$work/q35.log" \
+    --disk "q35:ata:$ahci_model:$ahci_serial:$ahci_bytes" \
+    --disk "q35:usb:$usb_vendor $usb_product:$usb_serial:$usb_bytes" \
+    --disk "q35:nvme::$nvme_serial:$nvme_bytes" \
+    --boot "pc=$work/pc.log" \
+    --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes" || status=1
+log "total $(( $(date +%s) - t0 )) s"
+exit "$status"

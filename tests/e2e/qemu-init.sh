@@ -1,0 +1,83 @@
+#!/bin/busybox sh
+# /init of the test guest: loads the storage drivers, waits for the disks that the kernel
+# command line announces (qm.disks=N), runs the payload with markers the host parses, powers off.
+/bin/busybox mkdir -p /proc /sys /dev /tmp /sbin /usr/bin /usr/sbin
+/bin/busybox --install -s /bin
+export PATH=/bin:/sbin:/usr/bin:/usr/sbin
+mount -t proc proc /proc
+mount -t sysfs sysfs /sys
+mount -t devtmpfs devtmpfs /dev
+
+want=0
+for arg in $(cat /proc/cmdline); do
+    case "$arg" in qm.disks=*) want=${arg#qm.disks=} ;; esac
+done
+
+# Whole disks in the order the drive back end numbers them: /sys/block by name, without
+# loop, RAM, compressed-RAM, device-mapper, software RAID, optical and floppy devices.
+whole_disks() {
+    ls /sys/block | grep -vE '^(loop|ram|zram|dm-|md|sr|fd)'
+}
+
+echo "@@ STAGE modules $(cut -d' ' -f1 /proc/uptime)"
+while read -r module; do
+    # A module the emulated processor cannot run (e.g. an accelerated checksum) fails to load;
+    # its generic sibling in the list takes over.
+    insmod "/lib/modules/$module" 2>/dev/null || echo "@@ NOLOAD $module"
+done < /etc/qm-modules
+
+waited=0
+while [ "$(whole_disks | wc -l)" -lt "$want" ] && [ "$waited" -lt 180 ]; do
+    sleep 1
+    waited=$((waited + 1))
+done
+# Let the sg nodes and the partition scan of the last disk settle.
+sleep 1
+echo 1 > /proc/sys/kernel/printk
+echo "@@ STAGE disks $(cut -d' ' -f1 /proc/uptime)"
+
+echo "@@ BEGIN sysblock"
+whole_disks
+echo "@@ END sysblock"
+
+for d in $(whole_disks); do
+    # What sysfs tells of the disk: the source of the inventory and of the storage descriptor.
+    echo "@@ BEGIN sysfs-$d"
+    dev=$(readlink -f "/sys/block/$d/device")
+    echo "path=$dev"
+    for a in vendor model rev serial firmware_rev type; do
+        [ -r "$dev/$a" ] && echo "$a=[$(cat "$dev/$a")]"
+    done
+    [ -r "$dev/vpd_pg80" ] && echo "vpd_pg80=[$(tail -c +5 "$dev/vpd_pg80")]"
+    usb=$dev
+    while [ "$usb" != / ] && [ ! -r "$usb/serial" -o ! -r "$usb/idVendor" ]; do usb=$(dirname "$usb"); done
+    [ "$usb" != / ] && echo "usb_serial=[$(cat "$usb/serial")]"
+    echo "@@ END sysfs-$d"
+    # smartctl does not know QEMU's USB bridge; plain SCSI reads its identity.
+    type=auto
+    case "$(readlink -f "/sys/block/$d")" in */usb*) type=scsi ;; esac
+    echo "@@ BEGIN smartctl-i-$d"
+    timeout 60 smartctl -d "$type" -i "/dev/$d"
+    echo "@@ END smartctl-i-$d rc=$?"
+    echo "@@ BEGIN smartctl-A-$d"
+    timeout 60 smartctl -d "$type" -A -v N,raw48 "/dev/$d"
+    echo "@@ END smartctl-A-$d rc=$?"
+done
+
+for tool in qm-disks qemu-identify qm-smart-report; do
+    [ -x "/bin/$tool" ] || continue
+    echo "@@ STAGE $tool $(cut -d' ' -f1 /proc/uptime)"
+    timeout 120 "/bin/$tool" > "/tmp/$tool.out" 2> "/tmp/$tool.err"
+    rc=$?
+    # Base64 keeps the report's exact bytes (CR LF, the 0xB0 degree sign) through the console.
+    echo "@@ BEGIN $tool"
+    base64 "/tmp/$tool.out"
+    echo "@@ END $tool rc=$rc"
+    echo "@@ BEGIN $tool-stderr"
+    cat "/tmp/$tool.err"
+    echo "@@ END $tool-stderr"
+done
+
+echo "@@ STAGE done $(cut -d' ' -f1 /proc/uptime)"
+sync
+poweroff -f
