@@ -114,7 +114,7 @@ def identify(disk, sections):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--boot", action="append", default=[], help="NAME=console log")
-    ap.add_argument("--disk", action="append", default=[], help="BOOT:KIND:MODEL:SERIAL:BYTES")
+    ap.add_argument("--disk", action="append", default=[], help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL")
     ap.add_argument("--tools", type=int, default=2, help="0 when the guest ran no qm- tool")
     ap.add_argument("--out", help="folder for the decoded reports")
     args = ap.parse_args()
@@ -122,10 +122,11 @@ def main():
     checks = Checks()
     for spec in args.boot:
         name, log = spec.split("=", 1)
-        configured = [dict(zip(("kind", "model", "serial", "bytes"), d.split(":", 4)[1:]))
+        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors"), d.split(":")[1:]))
                       for d in args.disk if d.split(":", 1)[0] == name]
         for c in configured:
             c["bytes"] = int(c["bytes"])
+            c["logical"], c["physical"] = (int(x) for x in c["sectors"].split("/"))
         print(f"== boot {name} ({log})")
         sections, done, lines = parse_console(log)
         if not checks.expect(done, "guest ran its payload to the end"):
@@ -229,6 +230,10 @@ def check_identify(checks, sections, order):
         if c["kind"] != "ata":
             checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
                           f"drive {n} ({disk}) has its size and no SMART", f"{d}")
+        sectors = (d.get("LogicalSectorSize"), d.get("PhysicalSectorSize"), d.get("TotalSectors"))
+        checks.expect(sectors == (c["logical"], c["physical"], c["bytes"] // c["logical"]),
+                      f"drive {n} ({disk}) sectors of {c['logical']}/{c['physical']} bytes, {c['bytes'] // c['logical']} of them",
+                      str(sectors))
 
 
 def check_report(checks, name, sections, order, out):

@@ -19,6 +19,7 @@ mkdir -p "$work"
 # The guest's disks. Sizes differ so that every drive line's size tells its disk apart.
 ahci_model="QM E2E AHCI DISK WITH A LONG MODEL"; ahci_serial="QMAHCI0001"; ahci_bytes=$((8 * 1048576))
 piix_model="QM E2E PIIX DISK WITH A LONG MODEL"; piix_serial="QMPIIX0002"; piix_bytes=$((10 * 1048576))
+piix2_model="QM E2E PIIX SECOND DISK"; piix2_serial="QMPIIX0005"; piix2_bytes=$((12 * 1048576))
 usb_vendor="QMUSB"; usb_product="E2E USB STICK"; usb_serial="QMUSB0003"; usb_bytes=$((6 * 1048576))
 nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
 
@@ -140,23 +141,29 @@ fetch_kernel
 build_initramfs
 log "kernel $kver, initramfs $(du -h "$work/initramfs.gz" | cut -f1) ($(( $(date +%s) - t0 )) s)"
 
-image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"; image piix "$piix_bytes"
+image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"
+image piix "$piix_bytes"; image piix2 "$piix2_bytes"
 
-# q35: AHCI (the chipset's own controller), USB mass storage behind xHCI, NVMe.
+# q35: AHCI (the chipset's own controller; 4096-byte physical sectors), USB mass storage behind
+# xHCI, NVMe with 4096-byte logical blocks.
 boot q35 3 -M q35 \
     -drive "if=none,id=ahci,file=$work/ahci.img,format=raw" \
-    -device "ide-hd,drive=ahci,bus=ide.0,model=$ahci_model,serial=$ahci_serial" \
+    -device "ide-hd,drive=ahci,bus=ide.0,model=$ahci_model,serial=$ahci_serial,physical_block_size=4096" \
     -device qemu-xhci,id=xhci \
     -drive "if=none,id=usb,file=$work/usb.img,format=raw" \
     -device "usb-bot,bus=xhci.0,id=bot,serial=$usb_serial" \
     -device "scsi-hd,bus=bot.0,drive=usb,vendor=$usb_vendor,product=$usb_product,serial=$usb_serial" \
     -drive "if=none,id=nvme,file=$work/nvme.img,format=raw" \
-    -device "nvme,drive=nvme,serial=$nvme_serial" &
+    -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" &
 q35_pid=$!
-# pc: the PIIX IDE controller.
-boot pc 1 -M pc \
+# pc: the PIIX IDE controller, a slave alone on the first channel and a master on the second, so
+# that drive 0 is a slave and drive 1 a master: the drive/head register that the drive number
+# selects is the wrong one for both, and the kernel must put the right device bit.
+boot pc 2 -M pc \
     -drive "if=none,id=piix,file=$work/piix.img,format=raw" \
-    -device "ide-hd,drive=piix,bus=ide.0,model=$piix_model,serial=$piix_serial" &
+    -device "ide-hd,drive=piix,bus=ide.0,unit=1,model=$piix_model,serial=$piix_serial" \
+    -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \
+    -device "ide-hd,drive=piix2,bus=ide.1,unit=0,model=$piix2_model,serial=$piix2_serial" &
 pc_pid=$!
 wait "$q35_pid" "$pc_pid"
 
@@ -169,10 +176,11 @@ done
 
 python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --boot "q35=$work/q35.log" \
-    --disk "q35:ata:$ahci_model:$ahci_serial:$ahci_bytes" \
-    --disk "q35:usb:$usb_vendor $usb_product:$usb_serial:$usb_bytes" \
-    --disk "q35:nvme::$nvme_serial:$nvme_bytes" \
+    --disk "q35:ata:$ahci_model:$ahci_serial:$ahci_bytes:512/4096" \
+    --disk "q35:usb:$usb_vendor $usb_product:$usb_serial:$usb_bytes:512/512" \
+    --disk "q35:nvme::$nvme_serial:$nvme_bytes:4096/4096" \
     --boot "pc=$work/pc.log" \
-    --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes" || status=1
+    --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes:512/512" \
+    --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" || status=1
 log "total $(( $(date +%s) - t0 )) s"
 exit "$status"
