@@ -1,0 +1,146 @@
+#include "smart/AtaPassThrough.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace blocks;
+
+constexpr std::uint8_t AtaPassThrough16Opcode = 0x85;
+constexpr std::uint8_t AtaPassThrough12Opcode = 0xA1;
+constexpr std::uint8_t ProtocolNonData = 3;
+constexpr std::uint8_t ProtocolPioDataIn = 4;
+// Byte 2: CK_COND (registers back), T_DIR (from device), BYT_BLOK (blocks), T_LENGTH = count field.
+constexpr std::uint8_t CheckCondition = 0x20;
+constexpr std::uint8_t DataInBlocksInCount = 0x0E;
+constexpr std::uint8_t DeviceBit = 0x10;
+constexpr std::uint32_t SmartTimeoutMs = 15000;
+
+constexpr std::uint8_t StatusGood = 0x00;
+constexpr std::uint16_t DriverMask = 0x0F;
+constexpr std::uint16_t DriverSense = 0x08;
+constexpr std::uint8_t SenseKeyRecovered = 0x01;
+constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
+constexpr std::uint8_t AscInvalidOpcode = 0x20;
+constexpr std::uint8_t AtaStatusReturnDescriptor = 0x09;
+constexpr std::uint8_t AtaStatusError = 0x01;
+constexpr std::uint8_t AtaStatusDeviceFault = 0x20;
+constexpr std::uint8_t AtaStatusReady = 0x50;
+constexpr std::uint8_t AtaErrorAbort = 0x04;
+
+struct SenseData {
+    std::uint8_t Key = 0;
+    std::uint8_t Asc = 0;
+    std::uint8_t Ascq = 0;
+    std::optional<std::uint8_t> AtaError;
+    std::optional<std::uint8_t> AtaStatus;
+};
+
+// Fixed (70h/71h) and descriptor (72h/73h) sense formats, with the ATA registers the translator
+// reports in them.
+SenseData ParseSense(Bytes sense)
+{
+    SenseData parsed;
+    if (sense.empty())
+        return parsed;
+    const std::uint8_t format = sense[0] & 0x7F;
+    if ((format == 0x72 || format == 0x73) && sense.size() >= 8) {
+        parsed.Key = sense[1] & 0x0F;
+        parsed.Asc = sense[2];
+        parsed.Ascq = sense[3];
+        std::size_t at = 8;
+        const std::size_t end = std::min<std::size_t>(sense.size(), 8 + std::size_t{sense[7]});
+        while (at + 2 <= end) {
+            const std::size_t length = 2 + std::size_t{sense[at + 1]};
+            if (sense[at] == AtaStatusReturnDescriptor && at + 14 <= end) {
+                parsed.AtaError = sense[at + 3];
+                parsed.AtaStatus = sense[at + 13];
+            }
+            at += length;
+        }
+    } else if ((format == 0x70 || format == 0x71) && sense.size() >= 14) {
+        parsed.Key = sense[2] & 0x0F;
+        parsed.Asc = sense[12];
+        parsed.Ascq = sense[13];
+        // ATA PASS-THROUGH information: error and status in the INFORMATION field.
+        if (parsed.Key == SenseKeyRecovered && parsed.Asc == 0x00 && parsed.Ascq == 0x1D) {
+            parsed.AtaError = sense[3];
+            parsed.AtaStatus = sense[4];
+        }
+    }
+    return parsed;
+}
+
+} // namespace
+
+AtaTaskFile TaskFileFromSmartRequest(Bytes request)
+{
+    AtaTaskFile taskFile;
+    taskFile.Features = request[smartin::Features];
+    taskFile.SectorCount = request[smartin::SectorCount];
+    taskFile.LbaLow = request[smartin::SectorNumber];
+    taskFile.LbaMid = request[smartin::CylLow];
+    taskFile.LbaHigh = request[smartin::CylHigh];
+    taskFile.Device = static_cast<std::uint8_t>(request[smartin::DriveHead] & ~DeviceBit);
+    taskFile.Command = request[smartin::Command];
+    return taskFile;
+}
+
+SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm)
+{
+    SgRequest request;
+    const std::uint8_t protocol = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
+    const std::uint8_t transfer = dataIn ? DataInBlocksInCount : CheckCondition;
+    if (twelveByteForm) {
+        request.Cdb = {AtaPassThrough12Opcode, protocol,        transfer,       taskFile.Features,
+                       taskFile.SectorCount,   taskFile.LbaLow, taskFile.LbaMid, taskFile.LbaHigh,
+                       taskFile.Device,        taskFile.Command, 0,             0};
+    } else {
+        request.Cdb = {AtaPassThrough16Opcode, protocol, transfer, 0, taskFile.Features, 0, taskFile.SectorCount,
+                       0, taskFile.LbaLow, 0, taskFile.LbaMid, 0, taskFile.LbaHigh, taskFile.Device,
+                       taskFile.Command, 0};
+    }
+    request.Direction = dataIn ? SgDirection::FromDevice : SgDirection::None;
+    request.DataLength = dataIn ? static_cast<std::uint32_t>(smartout::DataSize) : 0;
+    request.TimeoutMs = SmartTimeoutMs;
+    return request;
+}
+
+AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, std::uint16_t driverStatus,
+                            Bytes sense)
+{
+    AtaOutcome outcome;
+    if (hostStatus != 0 || ((driverStatus & DriverMask) != 0 && (driverStatus & DriverMask) != DriverSense))
+        return outcome;
+    const SenseData parsed = ParseSense(sense);
+    if (parsed.AtaStatus) {
+        outcome.Status = *parsed.AtaStatus;
+        outcome.Error = parsed.AtaError.value_or(0);
+        outcome.Completed = (outcome.Status & (AtaStatusError | AtaStatusDeviceFault)) == 0;
+        return outcome;
+    }
+    if (scsiStatus == StatusGood) {
+        outcome.Completed = true;
+        outcome.Status = AtaStatusReady;
+        return outcome;
+    }
+    outcome.OpcodeRejected = parsed.Key == SenseKeyIllegalRequest && parsed.Asc == AscInvalidOpcode;
+    outcome.Error = AtaErrorAbort;
+    outcome.Status = AtaStatusReady | AtaStatusError;
+    return outcome;
+}
+
+SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request)
+{
+    SgRequest sg;
+    sg.Cdb = request.Cdb;
+    sg.DataLength = request.DataLength;
+    sg.Direction = request.DataLength == 0                             ? SgDirection::None
+                   : request.Direction == scsi::DataInDirection       ? SgDirection::FromDevice
+                   : request.Direction == scsi::DataOutDirection      ? SgDirection::ToDevice
+                                                                       : SgDirection::None;
+    if (sg.Direction == SgDirection::None)
+        sg.DataLength = 0;
+    sg.TimeoutMs = request.TimeoutSeconds * 1000;
+    return sg;
+}

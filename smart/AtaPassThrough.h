@@ -1,0 +1,56 @@
+#pragma once
+
+#include "smart/DeviceAnswers.h"
+#include "smart/DeviceBlocks.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The SMART interface requests turned into SCSI commands for a SCSI generic (SG_IO) request, and
+// the device's answer turned back into what the SMART interface reports. Kept apart from the
+// ioctl itself so the bytes can be checked without a device.
+
+enum class SgDirection { None, FromDevice, ToDevice };
+
+// One SG_IO request, free of the kernel's structure.
+struct SgRequest {
+    std::vector<std::uint8_t> Cdb;
+    SgDirection Direction = SgDirection::None;
+    std::uint32_t DataLength = 0;
+    std::uint32_t TimeoutMs = 0;
+};
+
+// The ATA registers of a SENDCMDINPARAMS block. The device bit of the drive/head register is
+// cleared: on Linux each device node addresses one drive, whatever the drive number's parity.
+struct AtaTaskFile {
+    std::uint8_t Features = 0;
+    std::uint8_t SectorCount = 0;
+    std::uint8_t LbaLow = 0;
+    std::uint8_t LbaMid = 0;
+    std::uint8_t LbaHigh = 0;
+    std::uint8_t Device = 0;
+    std::uint8_t Command = 0;
+};
+
+AtaTaskFile TaskFileFromSmartRequest(blocks::Bytes request);
+
+// SMART_SEND_DRIVE_COMMAND carries non-data commands, SMART_RCV_DRIVE_DATA reads 512-byte blocks
+// (PIO data-in). ATA PASS-THROUGH (16), or the 12-byte form for translators without the 16-byte
+// one. A non-data command asks for the registers back (CK_COND) so its outcome can be judged.
+SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm);
+
+// What the device said about an ATA PASS-THROUGH command.
+struct AtaOutcome {
+    bool Completed = false;       // the command ran without an error
+    bool OpcodeRejected = false;  // the translator does not know this form of the command
+    std::uint8_t Error = 0;       // the ATA error register
+    std::uint8_t Status = 0;      // the ATA status register
+};
+
+// From the SG_IO result: SCSI status, host and driver status, and the sense bytes written.
+AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, std::uint16_t driverStatus,
+                            blocks::Bytes sense);
+
+// The SG_IO request of a SCSI_PASS_THROUGH block.
+SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "smart/DeviceBlocks.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The answer blocks a back end that stands in for the Windows drive interface gives back, laid
+// out as Windows lays them out, and the reading of the pass-through request block.
+
+struct StorageDescriptorFields {
+    std::uint8_t DeviceType = 0;
+    bool RemovableMedia = false;
+    std::int32_t BusType = 0;
+    // An absent text gets offset 0; a present one is stored zero-terminated after the header.
+    std::optional<std::string> VendorId;
+    std::optional<std::string> ProductId;
+    std::optional<std::string> ProductRevision;
+    std::optional<std::string> SerialNumber;
+};
+
+std::vector<std::uint8_t> BuildStorageDescriptor(const StorageDescriptorFields& fields);
+
+std::array<std::uint8_t, blocks::geometry::Size> BuildDiskGeometry(std::uint32_t mediaType, std::uint32_t bytesPerSector,
+                                                                   std::uint64_t diskSize);
+
+// Copies as much of an answer as the output holds; the number of bytes copied.
+std::uint32_t CopyAnswer(blocks::Bytes answer, blocks::MutableBytes output);
+
+// SENDCMDOUTPARAMS: buffer size, driver error, IDE error register and the data bytes. The
+// output must hold the 16-byte head and the data; gives the number of bytes returned.
+std::uint32_t FillSmartOutput(blocks::MutableBytes output, std::uint8_t driverError, std::uint8_t ideError,
+                              blocks::Bytes data);
+
+// A SCSI_PASS_THROUGH request, copied out of its block (which may share the output buffer).
+struct ScsiPassThroughRequest {
+    std::array<std::uint8_t, blocks::scsi::HeaderSize> Header{};
+    std::vector<std::uint8_t> Cdb;
+    std::uint8_t Direction = blocks::scsi::DataInDirection;
+    std::uint32_t DataLength = 0;
+    std::uint32_t TimeoutSeconds = 0;
+    std::uint32_t DataOffset = 0;
+    std::uint32_t SenseOffset = 0;
+    std::uint8_t SenseLength = 0;
+    std::vector<std::uint8_t> DataOut;  // the bytes to send for a data-out request
+};
+
+// Nothing when the block is malformed: wrong length field, a CDB length outside 1-16, or a data
+// or sense area outside the buffers given.
+std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(blocks::Bytes input, std::size_t outputSize);
+
+// Writes the header back with the SCSI status, the sense bytes and the received data (both cut
+// to their areas) and the lengths actually transferred; gives the number of bytes returned.
+std::uint32_t CompleteScsiPassThrough(blocks::MutableBytes output, const ScsiPassThroughRequest& request,
+                                      std::uint8_t scsiStatus, blocks::Bytes sense, blocks::Bytes dataIn);

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+// The request and result blocks of the drive control codes, as byte offsets into packed,
+// little-endian blocks laid out exactly as the Windows interface lays them out (32-bit build).
+// Declared as offsets rather than structures so every back end and the tests share one layout
+// without an OS header or a packing pragma.
+
+namespace blocks {
+
+using Bytes = std::span<const std::uint8_t>;
+using MutableBytes = std::span<std::uint8_t>;
+
+inline std::uint16_t Get16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
+inline std::uint32_t Get32(Bytes b, std::size_t at)
+{
+    return static_cast<std::uint32_t>(Get16(b, at)) | static_cast<std::uint32_t>(Get16(b, at + 2)) << 16;
+}
+inline std::uint64_t Get64(Bytes b, std::size_t at)
+{
+    return static_cast<std::uint64_t>(Get32(b, at)) | static_cast<std::uint64_t>(Get32(b, at + 4)) << 32;
+}
+inline void Put16(MutableBytes b, std::size_t at, std::uint16_t v)
+{
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void Put32(MutableBytes b, std::size_t at, std::uint32_t v)
+{
+    Put16(b, at, static_cast<std::uint16_t>(v));
+    Put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
+}
+inline void Put64(MutableBytes b, std::size_t at, std::uint64_t v)
+{
+    Put32(b, at, static_cast<std::uint32_t>(v));
+    Put32(b, at + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
+// STORAGE_PROPERTY_QUERY: property 0 (device), query type 0 (standard); all zero.
+inline constexpr std::size_t PropertyQuerySize = 12;
+
+// STORAGE_DEVICE_DESCRIPTOR.
+namespace descriptor {
+inline constexpr std::size_t Version = 0;
+inline constexpr std::size_t Size = 4;
+inline constexpr std::size_t DeviceType = 8;
+inline constexpr std::size_t DeviceTypeModifier = 9;
+inline constexpr std::size_t RemovableMedia = 10;
+inline constexpr std::size_t CommandQueueing = 11;
+inline constexpr std::size_t VendorIdOffset = 12;
+inline constexpr std::size_t ProductIdOffset = 16;
+inline constexpr std::size_t ProductRevisionOffset = 20;
+inline constexpr std::size_t SerialNumberOffset = 24;
+inline constexpr std::size_t BusType = 28;
+inline constexpr std::size_t RawPropertiesLength = 32;
+inline constexpr std::size_t RawDeviceProperties = 36;
+inline constexpr std::size_t HeaderSize = 40;  // sizeof, with the one-byte raw area padded
+inline constexpr std::size_t BufferSize = 548;
+} // namespace descriptor
+
+// SENDCMDINPARAMS with its IDEREGS.
+namespace smartin {
+inline constexpr std::size_t BufferSize = 0;
+inline constexpr std::size_t Features = 4;
+inline constexpr std::size_t SectorCount = 5;
+inline constexpr std::size_t SectorNumber = 6;
+inline constexpr std::size_t CylLow = 7;
+inline constexpr std::size_t CylHigh = 8;
+inline constexpr std::size_t DriveHead = 9;
+inline constexpr std::size_t Command = 10;
+inline constexpr std::size_t DriveNumber = 12;
+inline constexpr std::size_t AreaSize = 33;  // sizeof, with its one-byte buffer
+inline constexpr std::size_t SentSize = 32;
+} // namespace smartin
+
+// SENDCMDOUTPARAMS with its DRIVERSTATUS.
+namespace smartout {
+inline constexpr std::size_t BufferSize = 0;
+inline constexpr std::size_t DriverError = 4;
+inline constexpr std::size_t IdeError = 5;
+inline constexpr std::size_t Data = 16;
+inline constexpr std::size_t DataSize = 512;
+inline constexpr std::size_t AreaSize = 529;
+} // namespace smartout
+
+// ATA register values and commands of the SMART interface.
+namespace ata {
+inline constexpr std::uint8_t SmartCommand = 0xB0;
+inline constexpr std::uint8_t IdentifyDevice = 0xEC;
+inline constexpr std::uint8_t IdentifyPacketDevice = 0xA1;
+inline constexpr std::uint8_t SmartReadData = 0xD0;
+inline constexpr std::uint8_t SmartReadThresholds = 0xD1;
+inline constexpr std::uint8_t SmartEnableOperations = 0xD8;
+inline constexpr std::uint8_t SmartCylLow = 0x4F;
+inline constexpr std::uint8_t SmartCylHigh = 0xC2;
+// Driver error code for a command the drive rejected ("Error from IDE controller").
+inline constexpr std::uint8_t DriverErrorIde = 1;
+} // namespace ata
+
+// DISK_GEOMETRY_EX.
+namespace geometry {
+inline constexpr std::size_t Cylinders = 0;
+inline constexpr std::size_t MediaType = 8;
+inline constexpr std::size_t TracksPerCylinder = 12;
+inline constexpr std::size_t SectorsPerTrack = 16;
+inline constexpr std::size_t BytesPerSector = 20;
+inline constexpr std::size_t DiskSize = 24;
+inline constexpr std::size_t Size = 32;
+inline constexpr std::size_t BufferSize = 288;
+inline constexpr std::uint32_t RemovableMedia = 11;
+inline constexpr std::uint32_t FixedMedia = 12;
+} // namespace geometry
+
+// SCSI_PASS_THROUGH followed by the sense and data areas the identification uses.
+namespace scsi {
+inline constexpr std::size_t Length = 0;
+inline constexpr std::size_t ScsiStatus = 2;
+inline constexpr std::size_t PathId = 3;
+inline constexpr std::size_t TargetId = 4;
+inline constexpr std::size_t Lun = 5;
+inline constexpr std::size_t CdbLength = 6;
+inline constexpr std::size_t SenseInfoLength = 7;
+inline constexpr std::size_t DataIn = 8;
+inline constexpr std::size_t DataTransferLength = 12;
+inline constexpr std::size_t TimeOutValue = 16;
+inline constexpr std::size_t DataBufferOffset = 20;
+inline constexpr std::size_t SenseInfoOffset = 24;
+inline constexpr std::size_t Cdb = 28;
+inline constexpr std::size_t CdbMax = 16;
+inline constexpr std::size_t HeaderSize = 44;
+inline constexpr std::size_t SenseArea = 44;
+inline constexpr std::size_t SenseAreaSize = 24;
+inline constexpr std::size_t DataArea = 76;
+inline constexpr std::size_t DataAreaSize = 192;
+inline constexpr std::size_t OutputSize = 268;
+inline constexpr std::size_t BufferSize = 312;
+inline constexpr std::uint8_t DataInDirection = 1;
+inline constexpr std::uint8_t DataOutDirection = 0;
+inline constexpr std::uint8_t NoDataDirection = 2;
+inline constexpr std::uint8_t InquiryOpcode = 0x12;
+inline constexpr std::uint8_t SerialNumberPage = 0x80;
+} // namespace scsi
+
+} // namespace blocks

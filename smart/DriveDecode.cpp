@@ -1,0 +1,174 @@
+#include "smart/DriveDecode.h"
+
+#include "smart/SmartSupport.h"
+
+#include "base/Text.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace {
+
+using namespace blocks;
+
+constexpr std::int32_t BusAtapi = 2;
+constexpr std::int32_t BusAta = 3;
+constexpr std::int32_t BusRaid = 8;
+constexpr std::int32_t BusSata = 11;
+
+std::uint16_t Word(Bytes identify, std::size_t w)
+{
+    return Get16(identify, 2 * w);
+}
+
+std::uint32_t DoubleWord(Bytes identify, std::size_t w)
+{
+    return Get32(identify, 2 * w);
+}
+
+std::string WordsText(Bytes identify, std::size_t first, std::size_t count)
+{
+    return SwapBytePairs(identify.data() + 2 * first, static_cast<std::int32_t>(2 * count));
+}
+
+// A zero-terminated text of the descriptor, or nothing when its offset is 0 or points at or
+// beyond the returned bytes.
+std::optional<std::string> DescriptorText(Bytes returned, std::size_t offsetField)
+{
+    const std::uint32_t offset = Get32(returned, offsetField);
+    if (offset == 0 || offset >= returned.size())
+        return std::nullopt;
+    const auto text = returned.subspan(offset);
+    const auto end = std::find(text.begin(), text.end(), std::uint8_t{0});
+    return std::string(text.begin(), end);
+}
+
+std::string CurrentSpeedName(std::uint16_t word77)
+{
+    switch ((word77 >> 1) & 7) {
+    case 1:
+        return "1.5 Gb/s";
+    case 2:
+        return "3.0 Gb/s";
+    case 3:
+        return "6.0 Gb/s";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+bool TakesAtaPath(std::int32_t busType)
+{
+    return busType == BusAtapi || busType == BusAta || busType == BusSata;
+}
+
+void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& drive)
+{
+    drive.BusType = static_cast<std::int32_t>(Get32(buffer, descriptor::BusType));
+    drive.DeviceType = buffer[descriptor::DeviceType];
+    drive.RemovableMedia = buffer[descriptor::RemovableMedia] != 0;
+
+    const Bytes valid = buffer.first(std::min<std::size_t>(returned, buffer.size()));
+    if (valid.size() >= descriptor::SerialNumberOffset + 4) {
+        if (auto text = DescriptorText(valid, descriptor::VendorIdOffset))
+            drive.VendorId = *text;
+        if (auto text = DescriptorText(valid, descriptor::ProductIdOffset))
+            drive.ProductId = *text;
+        if (auto text = DescriptorText(valid, descriptor::ProductRevisionOffset))
+            drive.ProductRev = *text;
+        if (auto text = DescriptorText(valid, descriptor::SerialNumberOffset)) {
+            if (drive.BusType == BusAta) {
+                // Drivers on the ATA bus give the identify serial field as hexadecimal pairs.
+                const std::string decoded = HexPairsToText(*text);
+                drive.SerialNumber = SwapBytePairs(reinterpret_cast<const std::uint8_t*>(decoded.data()),
+                                                   static_cast<std::int32_t>(decoded.size()));
+            } else {
+                drive.SerialNumber = Trim(*text);
+            }
+        }
+    }
+
+    // Only the Intel RAID driver is known to refuse SMART; other RAID drivers pass it through.
+    if (drive.BusType == BusRaid && drive.VendorId != "Intel" && !drive.ProductId.starts_with("Raid"))
+        drive.BusType = BusAta;
+
+    if (drive.BusType >= 0 && std::cmp_less(drive.BusType, BusTypeNames.size()))
+        drive.BusTypeName = BusTypeNames[static_cast<std::size_t>(drive.BusType)];
+    if (drive.DeviceType >= 0 && std::cmp_less(drive.DeviceType, DeviceTypeNames.size()))
+        drive.DeviceTypeName = DeviceTypeNames[static_cast<std::size_t>(drive.DeviceType)];
+}
+
+void ApplyIdentifyData(Bytes identify, TDriveResult& drive)
+{
+    drive.ModelNumber = WordsText(identify, 27, 20);
+    if (drive.SerialNumber.empty())
+        drive.SerialNumber = WordsText(identify, 10, 10);
+    drive.FirmwareRev = WordsText(identify, 23, 4);
+
+    drive.TotalSectors = DoubleWord(identify, 60);
+    drive.LogicalSectorSize = 512;
+    drive.PhysicalSectorSize = 512;
+
+    drive.VendorUnique = {Word(identify, 7), Word(identify, 8), Word(identify, 9), identify[95]};
+    drive.SmartSupported = (Word(identify, 82) & 0x0001) != 0;
+    drive.SmartEnabled = (Word(identify, 85) & 0x0001) != 0;
+    drive.Lba48Supported = (Word(identify, 83) & 0x0400) != 0;
+    drive.AtaMajorVersion = Word(identify, 80);
+    drive.AtaMinorVersion = Word(identify, 81);
+    drive.AtaVersionText = AtaVersionName(Word(identify, 80));
+
+    if (const std::uint16_t transport = Word(identify, 222); transport != 0)
+        drive.SataVersionText = SataTransportName(transport) + ", max " + SataSpeedName(Word(identify, 76)) +
+                                ", cur " + CurrentSpeedName(Word(identify, 77));
+
+    if (drive.Lba48Supported) {
+        drive.TotalSectors = static_cast<std::int64_t>(Get64(identify, 2 * 100));
+        // Word 106 is taken as it stands; sizes wrap as 32-bit values like the fields they fill.
+        const std::uint16_t sectorInfo = Word(identify, 106);
+        if (sectorInfo & 0x1000)
+            drive.LogicalSectorSize = static_cast<std::int32_t>(2u * DoubleWord(identify, 117));
+        if (sectorInfo & 0x2000)
+            drive.PhysicalSectorSize = static_cast<std::int32_t>(static_cast<std::uint32_t>(drive.LogicalSectorSize)
+                                                                 << (sectorInfo & 0x000F));
+    }
+    drive.DiskBytes = static_cast<std::int64_t>(static_cast<std::uint64_t>(drive.TotalSectors) *
+                                                static_cast<std::uint64_t>(static_cast<std::int64_t>(drive.LogicalSectorSize)));
+    std::copy_n(identify.begin(), drive.IdentifyData.size(), drive.IdentifyData.begin());
+}
+
+void ApplyDiskGeometry(Bytes geometry, TDriveResult& drive)
+{
+    const std::uint32_t bytesPerSector = Get32(geometry, geometry::BytesPerSector);
+    drive.MediaType = static_cast<std::int32_t>(Get32(geometry, geometry::MediaType));
+    drive.DiskBytes = static_cast<std::int64_t>(Get64(geometry, geometry::DiskSize));
+    drive.LogicalSectorSize = static_cast<std::int32_t>(bytesPerSector);
+    drive.PhysicalSectorSize = static_cast<std::int32_t>(bytesPerSector);
+    if (bytesPerSector != 0)
+        drive.TotalSectors = drive.DiskBytes / static_cast<std::int64_t>(bytesPerSector);
+}
+
+void ApplyStandardInquiry(Bytes data, TDriveResult& drive)
+{
+    const auto field = [&](std::size_t first, std::size_t length) {
+        return std::string(reinterpret_cast<const char*>(data.data()) + first, length);
+    };
+    drive.VendorId = field(8, 8);
+    drive.ProductId = field(16, 16);
+    drive.ProductRev = field(32, 4);
+}
+
+void ApplySerialNumberPage(Bytes data, std::uint32_t returned, TDriveResult& drive)
+{
+    const std::size_t pageCode = data[1];
+    const std::size_t pageLength = data[3];
+    const std::size_t available = std::min<std::size_t>(returned, data.size());
+    if (pageLength == 0 || pageCode != scsi::SerialNumberPage || 4 + pageLength > available)
+        return;
+    const std::string serial = BytesToText(data.data() + 4, static_cast<std::int32_t>(pageLength));
+    drive.SerialNumber = Trim(SwapBytePairs(reinterpret_cast<const std::uint8_t*>(serial.data()),
+                                            static_cast<std::int32_t>(serial.size())));
+}

@@ -1,0 +1,283 @@
+// The drive interface on Linux: the Windows control codes answered through sysfs, the block
+// device ioctls and SCSI generic (SG_IO) requests on /dev nodes.
+
+#include "smart/AtaPassThrough.h"
+#include "smart/DeviceAnswers.h"
+#include "smart/DeviceBlocks.h"
+#include "smart/DriveIo.h"
+#include "smart/SysfsDisks.h"
+
+#include "base/SystemError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <scsi/sg.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace blocks;
+
+constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
+constexpr std::uint8_t SenseBufferSize = 64;
+
+// A sysfs attribute without its line break; nothing when it cannot be read.
+std::optional<std::string> ReadAttribute(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\0'))
+        text.pop_back();
+    return text;
+}
+
+std::optional<std::string> NonEmpty(std::optional<std::string> text)
+{
+    if (text && text->empty())
+        return std::nullopt;
+    return text;
+}
+
+std::vector<std::string> PhysicalDisks()
+{
+    std::vector<std::string> entries;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error))
+        entries.push_back(entry.path().filename().string());
+    return PhysicalDiskNames(std::move(entries));
+}
+
+// The unit serial number page as the kernel keeps it for SCSI and libata disks.
+std::optional<std::string> SerialFromVpdPage(const std::filesystem::path& device)
+{
+    const auto page = ReadAttribute(device / "vpd_pg80");
+    if (!page || page->size() < 4)
+        return std::nullopt;
+    const std::size_t length = std::min<std::size_t>(static_cast<std::uint8_t>((*page)[3]), page->size() - 4);
+    return NonEmpty(page->substr(4, length));
+}
+
+StorageDescriptorFields DescribeDisk(const std::string& name)
+{
+    const std::filesystem::path block = std::filesystem::path("/sys/block") / name;
+    const std::filesystem::path device = block / "device";
+    std::error_code error;
+    const std::string devicePath = std::filesystem::canonical(device, error).string();
+    std::string sataSpeed;
+    if (const int port = LibataPortNumber(devicePath); port != 0)
+        sataSpeed = ReadAttribute("/sys/class/ata_link/link" + std::to_string(port) + "/sata_spd").value_or("");
+
+    StorageDescriptorFields fields;
+    fields.BusType = BusTypeFromSysfs(name, devicePath, sataSpeed);
+    if (const auto type = ReadAttribute(device / "type")) {
+        int value = 0;
+        std::from_chars(type->data(), type->data() + type->size(), value);
+        fields.DeviceType = static_cast<std::uint8_t>(value);
+    }
+    fields.RemovableMedia = ReadAttribute(block / "removable").value_or("0") == "1";
+    fields.VendorId = NonEmpty(ReadAttribute(device / "vendor"));
+    fields.ProductId = NonEmpty(ReadAttribute(device / "model"));
+    if (!fields.ProductId)
+        fields.ProductId = NonEmpty(ReadAttribute(device / "name"));
+    fields.ProductRevision = NonEmpty(ReadAttribute(device / "rev"));
+    if (!fields.ProductRevision)
+        fields.ProductRevision = NonEmpty(ReadAttribute(device / "firmware_rev"));
+    fields.SerialNumber = NonEmpty(ReadAttribute(device / "serial"));
+    if (!fields.SerialNumber)
+        fields.SerialNumber = SerialFromVpdPage(device);
+    return fields;
+}
+
+struct SgOutcome {
+    std::uint8_t ScsiStatus = 0;
+    std::uint16_t HostStatus = 0;
+    std::uint16_t DriverStatus = 0;
+    std::vector<std::uint8_t> Sense;
+    std::uint32_t Transferred = 0;
+};
+
+// Runs one SG_IO request; false with errno set when the kernel refuses it.
+bool RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize, SgOutcome& outcome)
+{
+    std::vector<std::uint8_t> cdb = request.Cdb;
+    outcome.Sense.assign(senseSize, 0);
+    sg_io_hdr_t header{};
+    header.interface_id = 'S';
+    header.dxfer_direction = request.Direction == SgDirection::FromDevice ? SG_DXFER_FROM_DEV
+                             : request.Direction == SgDirection::ToDevice ? SG_DXFER_TO_DEV
+                                                                           : SG_DXFER_NONE;
+    header.cmd_len = static_cast<unsigned char>(cdb.size());
+    header.cmdp = cdb.data();
+    header.mx_sb_len = senseSize;
+    header.sbp = outcome.Sense.data();
+    header.dxfer_len = request.Direction == SgDirection::None ? 0 : request.DataLength;
+    header.dxferp = request.Direction == SgDirection::None ? nullptr : data.data();
+    header.timeout = request.TimeoutMs;
+    if (::ioctl(fd, SG_IO, &header) != 0)
+        return false;
+    outcome.ScsiStatus = header.status;
+    outcome.HostStatus = header.host_status;
+    outcome.DriverStatus = header.driver_status;
+    outcome.Sense.resize(std::min<std::size_t>(header.sb_len_wr, senseSize));
+    const int residual = std::clamp(header.resid, 0, static_cast<int>(header.dxfer_len));
+    outcome.Transferred = header.dxfer_len - static_cast<std::uint32_t>(residual);
+    return true;
+}
+
+class LinuxDriveIo : public DriveIo {
+public:
+    DriveHandle Open(const std::string& path) override
+    {
+        const auto name = DiskName(path);
+        if (!name) {
+            lastError_ = ENOENT;
+            return {};
+        }
+        const std::string node = "/dev/" + *name;
+        int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == EROFS)
+            fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            lastError_ = static_cast<unsigned>(errno);
+            return {};
+        }
+        names_[fd] = *name;
+        return DriveHandle(*this, fd);
+    }
+
+    unsigned LastError() override { return lastError_; }
+    std::string SystemMessage(unsigned code) override { return SysErrorMessage(code); }
+
+protected:
+    bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                   std::span<std::uint8_t> output, std::uint32_t& bytesReturned) override
+    {
+        const auto found = names_.find(handle);
+        if (found == names_.end())
+            return Fail(EBADF);
+        const int fd = static_cast<int>(handle);
+        switch (code) {
+        case IOCTL_STORAGE_QUERY_PROPERTY:
+            if (input.size() < PropertyQuerySize || output.size() < descriptor::HeaderSize)
+                return Fail(EINVAL);
+            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeDisk(found->second)), output);
+            return true;
+        case SMART_SEND_DRIVE_COMMAND:
+        case SMART_RCV_DRIVE_DATA:
+            return SmartCommand(fd, code == SMART_RCV_DRIVE_DATA, input, output, bytesReturned);
+        case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
+            return Geometry(fd, found->second, output, bytesReturned);
+        case IOCTL_SCSI_PASS_THROUGH:
+            return PassThrough(fd, input, output, bytesReturned);
+        default:
+            return Fail(ENOTTY);
+        }
+    }
+
+    void Close(std::intptr_t handle) noexcept override
+    {
+        names_.erase(handle);
+        ::close(static_cast<int>(handle));
+    }
+
+private:
+    static std::optional<std::string> DiskName(const std::string& path)
+    {
+        if (!path.starts_with(DevicePrefix) || path.size() == DevicePrefix.size())
+            return std::nullopt;
+        std::size_t index = 0;
+        const char* last = path.data() + path.size();
+        const auto [end, error] = std::from_chars(path.data() + DevicePrefix.size(), last, index);
+        if (error != std::errc() || end != last)
+            return std::nullopt;
+        const std::vector<std::string> disks = PhysicalDisks();
+        if (index >= disks.size())
+            return std::nullopt;
+        return disks[index];
+    }
+
+    bool Fail(int code)
+    {
+        lastError_ = static_cast<unsigned>(code);
+        return false;
+    }
+
+    bool SmartCommand(int fd, bool dataIn, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
+                      std::uint32_t& bytesReturned)
+    {
+        const std::size_t needed = smartout::Data + (dataIn ? smartout::DataSize : 0);
+        if (input.size() < smartin::SentSize || output.size() < needed)
+            return Fail(EINVAL);
+        const AtaTaskFile taskFile = TaskFileFromSmartRequest(input);
+        std::array<std::uint8_t, smartout::DataSize> data{};
+        AtaOutcome outcome;
+        for (const bool twelveByteForm : {false, true}) {
+            SgOutcome result;
+            if (!RunSgIo(fd, AtaPassThroughRequest(taskFile, dataIn, twelveByteForm), data, SenseBufferSize, result))
+                return Fail(errno);
+            outcome = DecodeAtaOutcome(result.ScsiStatus, result.HostStatus, result.DriverStatus, result.Sense);
+            if (!outcome.OpcodeRejected)
+                break;
+        }
+        const Bytes answer = dataIn && outcome.Completed ? Bytes(data) : Bytes();
+        bytesReturned = FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
+        return outcome.Completed || Fail(EIO);
+    }
+
+    bool Geometry(int fd, const std::string& name, std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+    {
+        if (output.size() < geometry::Size)
+            return Fail(EINVAL);
+        std::uint64_t size = 0;
+        int sectorSize = 0;
+        if (::ioctl(fd, BLKGETSIZE64, &size) != 0 || ::ioctl(fd, BLKSSZGET, &sectorSize) != 0)
+            return Fail(errno);
+        const bool removable =
+            ReadAttribute(std::filesystem::path("/sys/block") / name / "removable").value_or("0") == "1";
+        bytesReturned = CopyAnswer(BuildDiskGeometry(removable ? geometry::RemovableMedia : geometry::FixedMedia,
+                                                     static_cast<std::uint32_t>(sectorSize), size),
+                                   output);
+        return true;
+    }
+
+    bool PassThrough(int fd, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
+                     std::uint32_t& bytesReturned)
+    {
+        const auto request = ParseScsiPassThrough(input, output.size());
+        if (!request)
+            return Fail(EINVAL);
+        const SgRequest sg = ScsiPassThroughSgRequest(*request);
+        std::vector<std::uint8_t> data(sg.DataLength, 0);
+        if (sg.Direction == SgDirection::ToDevice)
+            data = request->DataOut;
+        SgOutcome result;
+        if (!RunSgIo(fd, sg, data, request->SenseLength, result))
+            return Fail(errno);
+        if (result.HostStatus != 0)
+            return Fail(EIO);
+        bytesReturned = CompleteScsiPassThrough(output, *request, result.ScsiStatus, result.Sense,
+                                                std::span(data).first(result.Transferred));
+        return true;
+    }
+
+    std::map<std::intptr_t, std::string> names_;
+    unsigned lastError_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<DriveIo> CreateSystemDriveIo()
+{
+    return std::make_unique<LinuxDriveIo>();
+}

@@ -1,0 +1,53 @@
+// The drive interface on Windows: the Win32 calls themselves.
+
+#include "smart/DriveIo.h"
+
+#include "base/SystemError.h"
+
+#include <windows.h>
+
+namespace {
+
+class Win32DriveIo : public DriveIo {
+public:
+    DriveHandle Open(const std::string& path) override
+    {
+        const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return {};
+        return DriveHandle(*this, reinterpret_cast<std::intptr_t>(handle));
+    }
+
+    unsigned LastError() override { return ::GetLastError(); }
+    std::string SystemMessage(unsigned code) override { return SysErrorMessage(code); }
+
+protected:
+    bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                   std::span<std::uint8_t> output, std::uint32_t& bytesReturned) override
+    {
+        DWORD returned = 0;
+        // The pass-through request shares its buffer with the result, as the interface allows.
+        const BOOL ok = ::DeviceIoControl(reinterpret_cast<HANDLE>(handle), code,
+                                          input.empty() ? nullptr : const_cast<std::uint8_t*>(input.data()),
+                                          static_cast<DWORD>(input.size()), output.empty() ? nullptr : output.data(),
+                                          static_cast<DWORD>(output.size()), &returned, nullptr);
+        bytesReturned = returned;
+        return ok != FALSE;
+    }
+
+    void Close(std::intptr_t handle) noexcept override
+    {
+        // Closing must not disturb the last error a failed request left for its message.
+        const DWORD lastError = ::GetLastError();
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+        ::SetLastError(lastError);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<DriveIo> CreateSystemDriveIo()
+{
+    return std::make_unique<Win32DriveIo>();
+}

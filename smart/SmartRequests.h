@@ -1,0 +1,32 @@
+#pragma once
+
+#include "smart/DeviceBlocks.h"
+#include "smart/DriveIo.h"
+
+#include <array>
+#include <cstdint>
+
+// The request blocks the identification and the SMART reading send.
+
+// SENDCMDINPARAMS over its zero-filled 33-byte area; the first 32 bytes are sent.
+using SmartRequestBlock = std::array<std::uint8_t, blocks::smartin::AreaSize>;
+
+// The drive/head register selects the device by the drive number's lowest bit, as the
+// SMART interface expects: A0h for even, B0h for odd numbers.
+std::uint8_t DriveHeadRegister(std::int32_t driveNum);
+
+SmartRequestBlock SmartEnableRequest(std::int32_t driveNum);
+// IDENTIFY DEVICE, or IDENTIFY PACKET DEVICE for a drive on the ATAPI bus.
+SmartRequestBlock IdentifyRequest(std::int32_t driveNum, bool packetDevice);
+// SMART READ DATA (D0h) or READ ATTRIBUTE THRESHOLDS (D1h).
+SmartRequestBlock SmartReadRequest(std::int32_t driveNum, std::uint8_t feature);
+
+// SCSI_PASS_THROUGH with its sense and data areas; 44 bytes go out, 268 come back.
+using PassThroughBlock = std::array<std::uint8_t, blocks::scsi::BufferSize>;
+
+// Zero-fills the block and sets up INQUIRY: standard data, or the vital product data page.
+void PrepareInquiry(PassThroughBlock& block, bool vitalProductData, std::uint8_t page);
+bool SendPassThrough(DriveHandle& handle, PassThroughBlock& block, std::uint32_t& bytesReturned);
+// The data area and the number of data bytes the device sent into it.
+blocks::Bytes InquiryData(const PassThroughBlock& block);
+std::uint32_t InquiryDataReturned(const PassThroughBlock& block);

@@ -1,0 +1,271 @@
+#include "smart/StoredBlocksDrive.h"
+
+#include "smart/DeviceAnswers.h"
+#include "smart/DeviceBlocks.h"
+
+#include "base/Exception.h"
+#include "base/FileStream.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+using namespace blocks;
+
+constexpr unsigned ErrorInvalidFunction = 1;
+constexpr unsigned ErrorFileNotFound = 2;
+constexpr unsigned ErrorInvalidParameter = 87;
+constexpr unsigned ErrorInsufficientBuffer = 122;
+constexpr unsigned ErrorIoDevice = 1117;
+constexpr std::uint8_t AtaAbort = 0x04;
+
+constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
+
+// The drive number of "\\.\PhysicalDriveN", or nothing for any other path.
+std::optional<std::size_t> DriveIndex(const std::string& path)
+{
+    if (!path.starts_with(DevicePrefix) || path.size() == DevicePrefix.size())
+        return std::nullopt;
+    std::size_t index = 0;
+    const char* first = path.data() + DevicePrefix.size();
+    const char* last = path.data() + path.size();
+    const auto [end, error] = std::from_chars(first, last, index);
+    if (error != std::errc() || end != last)
+        return std::nullopt;
+    return index;
+}
+
+std::vector<std::uint8_t> Sector(const std::vector<std::uint8_t>& block)
+{
+    std::vector<std::uint8_t> sector(smartout::DataSize, 0);
+    std::copy_n(block.begin(), std::min(block.size(), sector.size()), sector.begin());
+    return sector;
+}
+
+} // namespace
+
+StoredBlocksDrive::StoredBlocksDrive(std::vector<StoredDrive> drives) : drives_(std::move(drives)), opens_(drives_.size(), 0)
+{
+}
+
+std::string StoredBlocksDrive::SystemMessage(unsigned code)
+{
+    static const std::map<unsigned, std::string> texts = {
+        {1, "Incorrect function"},
+        {2, "The system cannot find the file specified"},
+        {5, "Access is denied"},
+        {21, "The device is not ready"},
+        {31, "A device attached to the system is not functioning"},
+        {87, "The parameter is incorrect"},
+        {122, "The data area passed to a system call is too small"},
+        {1117, "The request could not be performed because of an I/O device error"},
+    };
+    const auto found = texts.find(code);
+    return found != texts.end() ? found->second : "Error " + std::to_string(code);
+}
+
+bool StoredBlocksDrive::Fail(unsigned code)
+{
+    lastError_ = code;
+    return false;
+}
+
+DriveHandle StoredBlocksDrive::Open(const std::string& path)
+{
+    const auto index = DriveIndex(path);
+    if (!index || *index >= drives_.size()) {
+        Fail(ErrorFileNotFound);
+        return {};
+    }
+    const StoredDrive& drive = drives_[*index];
+    if (const auto failure = drive.Failures.find(DriveStep::Open);
+        failure != drive.Failures.end() && opens_[*index] >= drive.OpensBeforeFailure) {
+        if (failure->second.Raise)
+            throw Exception(*failure->second.Raise);
+        Fail(failure->second.ErrorCode);
+        return {};
+    }
+    ++opens_[*index];
+    const std::intptr_t handle = nextHandle_++;
+    open_[handle] = *index;
+    return DriveHandle(*this, handle);
+}
+
+void StoredBlocksDrive::Close(std::intptr_t handle) noexcept
+{
+    open_.erase(handle);
+}
+
+bool StoredBlocksDrive::StepFails(const StoredDrive& drive, DriveStep step, std::span<std::uint8_t> smartOutput)
+{
+    const auto failure = drive.Failures.find(step);
+    if (failure == drive.Failures.end())
+        return false;
+    if (failure->second.Raise)
+        throw Exception(*failure->second.Raise);
+    if (smartOutput.size() > smartout::IdeError) {
+        smartOutput[smartout::DriverError] = failure->second.DriverError;
+        smartOutput[smartout::IdeError] = failure->second.IdeError;
+    }
+    return !Fail(failure->second.ErrorCode);
+}
+
+bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                                  std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+{
+    const auto found = open_.find(handle);
+    if (found == open_.end())
+        return Fail(ErrorInvalidParameter);
+    requests_.push_back({found->second, code, std::vector<std::uint8_t>(input.begin(), input.end()), output.size()});
+    const StoredDrive& drive = drives_[found->second];
+    switch (code) {
+    case IOCTL_STORAGE_QUERY_PROPERTY:
+        return AnswerQuery(drive, output, bytesReturned);
+    case SMART_SEND_DRIVE_COMMAND:
+    case SMART_RCV_DRIVE_DATA:
+        return AnswerSmart(drive, code, input, output, bytesReturned);
+    case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
+        return AnswerGeometry(drive, output, bytesReturned);
+    case IOCTL_SCSI_PASS_THROUGH:
+        return AnswerPassThrough(drive, input, output, bytesReturned);
+    default:
+        return Fail(ErrorInvalidFunction);
+    }
+}
+
+bool StoredBlocksDrive::AnswerQuery(const StoredDrive& drive, std::span<std::uint8_t> output,
+                                    std::uint32_t& bytesReturned)
+{
+    if (StepFails(drive, DriveStep::StorageQuery, {}))
+        return false;
+    if (output.size() < descriptor::HeaderSize)
+        return Fail(ErrorInsufficientBuffer);
+    StorageDescriptorFields fields;
+    fields.DeviceType = drive.DeviceType;
+    fields.RemovableMedia = drive.RemovableMedia;
+    fields.BusType = drive.BusType;
+    fields.VendorId = drive.VendorId;
+    fields.ProductId = drive.ProductId;
+    fields.ProductRevision = drive.ProductRevision;
+    fields.SerialNumber = drive.SerialNumber;
+    bytesReturned = CopyAnswer(BuildStorageDescriptor(fields), output);
+    if (drive.DescriptorBytesReturned)
+        bytesReturned = *drive.DescriptorBytesReturned;
+    return true;
+}
+
+bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input,
+                                    std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+{
+    if (input.size() < smartin::SentSize || output.size() < smartout::Data)
+        return Fail(ErrorInsufficientBuffer);
+    const std::uint8_t command = input[smartin::Command];
+    const std::uint8_t features = input[smartin::Features];
+    const bool smartRegisters = input[smartin::CylLow] == ata::SmartCylLow && input[smartin::CylHigh] == ata::SmartCylHigh;
+
+    // Which stored answer the request asks for; the drive aborts anything else.
+    DriveStep step = DriveStep::Identify;
+    const std::optional<std::vector<std::uint8_t>>* block = nullptr;
+    if (code == SMART_SEND_DRIVE_COMMAND && command == ata::SmartCommand && smartRegisters &&
+        features == ata::SmartEnableOperations) {
+        step = DriveStep::SmartEnable;
+    } else if (code == SMART_RCV_DRIVE_DATA && command == ata::SmartCommand && smartRegisters &&
+               features == ata::SmartReadData) {
+        step = DriveStep::ReadData;
+        block = &drive.SmartData;
+    } else if (code == SMART_RCV_DRIVE_DATA && command == ata::SmartCommand && smartRegisters &&
+               features == ata::SmartReadThresholds) {
+        step = DriveStep::ReadThresholds;
+        block = &drive.SmartThresholds;
+    } else if (code == SMART_RCV_DRIVE_DATA &&
+               command == (drive.PacketDevice ? ata::IdentifyPacketDevice : ata::IdentifyDevice)) {
+        block = &drive.Identify;
+    } else {
+        output[smartout::DriverError] = ata::DriverErrorIde;
+        output[smartout::IdeError] = AtaAbort;
+        return Fail(ErrorIoDevice);
+    }
+
+    if (StepFails(drive, step, output))
+        return false;
+    if (block == nullptr) {
+        bytesReturned = FillSmartOutput(output, 0, 0, {});
+        return true;
+    }
+    if (!block->has_value()) {
+        output[smartout::DriverError] = ata::DriverErrorIde;
+        output[smartout::IdeError] = AtaAbort;
+        return Fail(ErrorIoDevice);
+    }
+    if (output.size() < smartout::Data + smartout::DataSize)
+        return Fail(ErrorInsufficientBuffer);
+    bytesReturned = FillSmartOutput(output, 0, 0, Sector(**block));
+    return true;
+}
+
+bool StoredBlocksDrive::AnswerGeometry(const StoredDrive& drive, std::span<std::uint8_t> output,
+                                       std::uint32_t& bytesReturned)
+{
+    if (StepFails(drive, DriveStep::Geometry, {}))
+        return false;
+    if (output.size() < geometry::Size)
+        return Fail(ErrorInsufficientBuffer);
+    bytesReturned = CopyAnswer(BuildDiskGeometry(drive.MediaType, drive.BytesPerSector, drive.DiskSize), output);
+    return true;
+}
+
+bool StoredBlocksDrive::AnswerPassThrough(const StoredDrive& drive, std::span<const std::uint8_t> input,
+                                          std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+{
+    const auto request = ParseScsiPassThrough(input, output.size());
+    if (!request)
+        return Fail(ErrorInvalidParameter);
+    const bool inquiry = !request->Cdb.empty() && request->Cdb[0] == scsi::InquiryOpcode && request->Cdb.size() >= 3;
+    const bool vpd = inquiry && (request->Cdb[1] & 1) != 0;
+    if (!inquiry || (vpd && request->Cdb[2] != scsi::SerialNumberPage))
+        return Fail(ErrorInvalidFunction);
+    const DriveStep step = vpd ? DriveStep::SerialPage : DriveStep::Inquiry;
+    if (StepFails(drive, step, {}))
+        return false;
+    const auto& data = vpd ? drive.SerialPage : drive.Inquiry;
+    if (!data)
+        return Fail(ErrorIoDevice);
+    bytesReturned = CompleteScsiPassThrough(output, *request, 0, {}, *data);
+    return true;
+}
+
+StoredDrive LoadSkdumpBlob(const std::string& bytes)
+{
+    StoredDrive drive;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (bytes.size() - at < 8)
+            throw Exception("SMART blob ends inside a block header");
+        const std::string tag = bytes.substr(at, 4);
+        std::uint32_t length = 0;
+        for (std::size_t k = 4; k < 8; ++k)
+            length = length << 8 | static_cast<std::uint8_t>(bytes[at + k]);
+        at += 8;
+        if (bytes.size() - at < length)
+            throw Exception("SMART blob block " + tag + " runs past the end");
+        std::vector<std::uint8_t> content(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                          bytes.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+        if (tag == "IDFY")
+            drive.Identify = std::move(content);
+        else if (tag == "SMDT")
+            drive.SmartData = std::move(content);
+        else if (tag == "SMTH")
+            drive.SmartThresholds = std::move(content);
+    }
+    return drive;
+}
+
+StoredDrive LoadSkdumpFile(const std::string& fileName)
+{
+    TFileStream file(fileName, TFileMode::fmOpenReadShared);
+    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+    file.ReadBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    return LoadSkdumpBlob(bytes);
+}

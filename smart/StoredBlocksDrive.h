@@ -1,0 +1,104 @@
+#pragma once
+
+#include "smart/DriveIo.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Drives made of saved blocks: skdump blobs of real drives, or blocks a test builds. Drive N of
+// the list answers at "\\.\PhysicalDriveN" the way the Windows drive interface would.
+
+// The request of the identification or SMART reading that a stored drive can be told to fail.
+enum class DriveStep { Open, StorageQuery, SmartEnable, Identify, ReadData, ReadThresholds, Geometry, Inquiry, SerialPage };
+
+struct StoredFailure {
+    unsigned ErrorCode = 1;            // the system error the failed request leaves
+    std::uint8_t DriverError = 0;      // byte 4 of a SMART output block
+    std::uint8_t IdeError = 0;         // byte 5 of a SMART output block
+    std::optional<std::string> Raise;  // raise an Exception with this message instead of failing
+};
+
+struct StoredDrive {
+    // The storage descriptor. Absent texts have offset 0.
+    std::int32_t BusType = 3;
+    std::uint8_t DeviceType = 0;
+    bool RemovableMedia = false;
+    std::optional<std::string> VendorId;
+    std::optional<std::string> ProductId;
+    std::optional<std::string> ProductRevision;
+    std::optional<std::string> SerialNumber;
+    // Drivers that return fewer descriptor bytes than they fill in.
+    std::optional<std::uint32_t> DescriptorBytesReturned;
+
+    // ATA answers: 512-byte blocks, a shorter one zero-filled to its end. A drive without a
+    // block rejects that command the way a drive aborts it. A packet device answers IDENTIFY
+    // PACKET DEVICE and rejects IDENTIFY DEVICE; other drives the other way round.
+    bool PacketDevice = false;
+    std::optional<std::vector<std::uint8_t>> Identify;
+    std::optional<std::vector<std::uint8_t>> SmartData;
+    std::optional<std::vector<std::uint8_t>> SmartThresholds;
+
+    // Non-ATA answers: the geometry and the INQUIRY data the device sends.
+    std::uint32_t MediaType = 12;
+    std::uint32_t BytesPerSector = 512;
+    std::uint64_t DiskSize = 0;
+    std::optional<std::vector<std::uint8_t>> Inquiry;
+    std::optional<std::vector<std::uint8_t>> SerialPage;
+
+    std::map<DriveStep, StoredFailure> Failures;
+    // With an Open failure set, the opens before it that still succeed.
+    int OpensBeforeFailure = 0;
+};
+
+// One request as the drive received it.
+struct RecordedRequest {
+    std::size_t Drive = 0;
+    std::uint32_t Code = 0;
+    std::vector<std::uint8_t> Input;
+    std::size_t OutputLength = 0;
+};
+
+class StoredBlocksDrive : public DriveIo {
+public:
+    explicit StoredBlocksDrive(std::vector<StoredDrive> drives);
+
+    DriveHandle Open(const std::string& path) override;
+    unsigned LastError() override { return lastError_; }
+    // The Windows texts of the codes a drive request gives; "Error N" for others.
+    std::string SystemMessage(unsigned code) override;
+
+    // Handles still open; a routine that released everything leaves 0.
+    int OpenHandles() const { return static_cast<int>(open_.size()); }
+    int OpenCount(std::size_t drive) const { return opens_.at(drive); }
+    const std::vector<RecordedRequest>& Requests() const { return requests_; }
+
+protected:
+    bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                   std::span<std::uint8_t> output, std::uint32_t& bytesReturned) override;
+    void Close(std::intptr_t handle) noexcept override;
+
+private:
+    bool Fail(unsigned code);
+    bool StepFails(const StoredDrive& drive, DriveStep step, std::span<std::uint8_t> smartOutput);
+    bool AnswerQuery(const StoredDrive& drive, std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerSmart(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input,
+                     std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerGeometry(const StoredDrive& drive, std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerPassThrough(const StoredDrive& drive, std::span<const std::uint8_t> input,
+                           std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+
+    std::vector<StoredDrive> drives_;
+    std::vector<int> opens_;
+    std::map<std::intptr_t, std::size_t> open_;
+    std::intptr_t nextHandle_ = 100;
+    unsigned lastError_ = 0;
+    std::vector<RecordedRequest> requests_;
+};
+
+// A drive from the tagged blocks skdump saves (IDFY, SMDT, SMTH; others ignored): an ATA disk
+// without descriptor texts. Raises Exception for a blob whose blocks run past its end.
+StoredDrive LoadSkdumpBlob(const std::string& bytes);
+StoredDrive LoadSkdumpFile(const std::string& fileName);

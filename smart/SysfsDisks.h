@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// How the Linux back end sees the machine's disks through /sys/block: which entries are physical
+// drives, in which order they are numbered, and the bus type Windows would report for each.
+
+// True for a whole disk; false for loop, ram, zram, device-mapper, software RAID, optical and
+// floppy devices.
+bool IsPhysicalDiskName(const std::string& name);
+
+// The physical drives among the /sys/block entries, in name order: drive N is entry N.
+std::vector<std::string> PhysicalDiskNames(std::vector<std::string> blockEntries);
+
+// The Windows storage bus type for a disk: its /sys/block name, the resolved path of its device
+// directory, and the SATA link speed libata reports for its link (empty when there is none).
+std::int32_t BusTypeFromSysfs(const std::string& name, const std::string& devicePath, const std::string& sataSpeed);
+
+// The number of the libata port in a device path (".../ata3/host2/..." gives 3); 0 when the
+// disk does not hang off libata.
+int LibataPortNumber(const std::string& devicePath);
