@@ -1,6 +1,7 @@
 #include "wmi/CWMIBase.h"
 
 #include "base/Exception.h"
+#include "base/SystemError.h"
 #include "wmi/UProcedures.h"
 #include "wmi/WbemServices.h"
 
@@ -70,9 +71,11 @@ void TWMIBase::ConnectService()
 {
     try {
         services_->ConnectServer(host_, GetNamespacePath());
-    } catch (...) {
-        // The system's text for the last error, read before anything else can change it.
-        const std::string reason = LastSystemErrorText();
+    } catch (const std::exception& failure) {
+        // The system's text for the last error, read before anything else can change it. When
+        // no error code was recorded that text would read "completed successfully", so the
+        // failure's own text is given instead.
+        const std::string reason = GetLastOSError() != 0 ? LastSystemErrorText() : std::string(failure.what());
         connected_ = false;
         throw Exception(reason);
     }

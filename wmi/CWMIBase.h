@@ -39,6 +39,8 @@ public:
     // ObjectsCount; with at least one instance ObjectIndex := 1, LoadProperties(1) and
     // OnAfterActivate. Deactivation: OnBeforeDeactivate, Active := false, ObjectsCount and
     // ObjectIndex 0, AllProperties emptied, ResetProperties, OnAfterDeactivate.
+    // A failed connect raises Exception with the system's text for the last error code (the
+    // failure's own text when no code was recorded); query errors pass out as they are.
     virtual void SetActive(bool value);
     bool Active() const { return active_; }
 

@@ -258,3 +258,27 @@ TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
         }
     }
 }
+
+// qm-disks prints the count alone, then one tab-separated line per disk in drive order.
+TEST(SysfsDiskDrives, QmDisksListsThisMachinesDisks)
+{
+    const std::vector<std::string> disks = SysfsWholeDisks("/sys");
+    const std::string output = RunCommand(QM_DISKS_TOOL);
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < output.size();) {
+        const size_t end = output.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "every line ends with a line break";
+        lines.push_back(output.substr(start, end - start));
+        start = end + 1;
+    }
+    ASSERT_EQ(lines.size(), disks.size() + 1) << output;
+    EXPECT_EQ(lines[0], std::to_string(disks.size()));
+    for (size_t i = 0; i < disks.size(); ++i) {
+        const std::string deviceId = "\\\\\\\\.\\\\PHYSICALDRIVE" + std::to_string(i);
+        std::int64_t sectors = 0;
+        std::ifstream("/sys/block/" + disks[i] + "/size") >> sectors;
+        const std::string size = std::to_string(sectors * 512);
+        EXPECT_EQ(lines[i + 1].substr(0, deviceId.size() + 1), deviceId + "\t") << lines[i + 1];
+        EXPECT_NE(lines[i + 1].find("\t" + size + "\t"), std::string::npos) << lines[i + 1];
+    }
+}
