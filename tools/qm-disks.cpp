@@ -2,12 +2,12 @@
 // first line, then one line per drive with its DeviceID, Model, Size and InterfaceType
 // separated by tabs.
 
-#include "base/Exception.h"
 #include "wmi/CDiskDriveInfo.h"
 #include "wmi/ComApartment.h"
 
-#include <cstdio>
 #include <cinttypes>
+#include <cstdio>
+#include <exception>
 
 int main()
 {

@@ -87,10 +87,13 @@ void TWMIBase::SetObjectIndex(int value)
     if (loading_ || value == objectIndex_)
         return;
     objectIndex_ = value;
-    const char* refusal = !connected_                             ? NotConnected
-                          : !active_                              ? NotActive
-                          : value < 1 || value > objectsCount_    ? IndexOutOfBounds
-                                                                  : nullptr;
+    const char* refusal = nullptr;
+    if (!connected_)
+        refusal = NotConnected;
+    else if (!active_)
+        refusal = NotActive;
+    else if (value < 1 || value > objectsCount_)
+        refusal = IndexOutOfBounds;
     if (refusal) {
         objectIndex_ = 0;
         throw Exception(refusal);

@@ -9,6 +9,7 @@
 #include "wmi/CWMIBase.h"
 #include "wmi/WbemServices.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
