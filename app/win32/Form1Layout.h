@@ -11,6 +11,8 @@ namespace Form1Layout {
 inline constexpr int ClientWidth = 401;
 inline constexpr int ClientHeight = 357;
 inline constexpr COLORREF Colour = RGB(0, 102, 204);
+// The contact drop-down closed; its table height is that of the opened list.
+inline constexpr int ContactClosedHeight = 21;
 
 enum ControlId : int {
     Image1 = 100,

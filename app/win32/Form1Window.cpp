@@ -115,8 +115,8 @@ void Form1Window::CreateControls(HINSTANCE instance)
     SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactYes));
     SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactNo));
     SendMessageA(contact, CB_SETCURSEL, 0, 0);
-    // The closed box is 21 pixels high like the text fields beside it (item height plus frame).
-    SendMessageA(contact, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Find(edContact).Height - 6);
+    // The closed box is as high as the text fields beside it: its item height plus the frame.
+    SendMessageA(contact, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ContactClosedHeight - 6);
 
     HWND status = Control(sb1);
     SendMessageA(status, SB_SIMPLE, TRUE, 0);
