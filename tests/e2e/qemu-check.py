@@ -101,6 +101,12 @@ def judge(rows):
     return states, failed, temperature, realloc
 
 
+def identify_model(words):
+    """The model text of an IDENTIFY block given as hexadecimal words."""
+    w = [int(x, 16) for x in words.split()]
+    return "".join(chr(v >> 8) + chr(v & 0xFF) for v in w[27:47]).strip()
+
+
 def identify(disk, sections):
     """Which configured disk a guest disk is, by what smartctl read from it."""
     info = "\n".join(sections.get(f"smartctl-i-{disk}", ([], None))[0])
@@ -137,7 +143,15 @@ def main():
         checks.expect(len(disks) == len(configured), f"guest has {len(configured)} whole disks", f"found {disks}")
 
         for disk in disks:
-            print(f"  sysfs {disk}: " + "  ".join(sections.get(f"sysfs-{disk}", ([], None))[0]))
+            fields = sections.get(f"sysfs-{disk}", ([], None))[0]
+            print(f"  sysfs {disk}: " + "  ".join(f for f in fields if not f.startswith("ata_id=")))
+            for f in fields:
+                if f.startswith("ata_id="):
+                    print(f"  sysfs {disk}: IDENTIFY model words 27-46: {identify_model(f[7:])!r}")
+        smartoff = [line.split()[2:] for line in lines if line.startswith("@@ SMARTOFF ")]
+        for serial, disk, count in smartoff:
+            checks.expect(count == "0", f"SMART switched off on {disk} ({serial}) before a tool ran: smartctl reads no attributes",
+                          f"{count} attribute rows")
 
         # The guest's disks in drive-number order, each matched to its configuration.
         order = []

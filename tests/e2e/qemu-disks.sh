@@ -108,15 +108,16 @@ build_initramfs() {
 }
 
 # --- boots ---------------------------------------------------------------------------------
-# boot NAME DISKCOUNT QEMU-ARGS...: software emulation, serial console to NAME.log, no reboot.
+# boot NAME DISKCOUNT GUEST-ARGS QEMU-ARGS...: software emulation, serial console to NAME.log,
+# no reboot.
 boot() {
-    local name=$1 disks=$2 start rc=0
-    shift 2
+    local name=$1 disks=$2 guest=$3 start rc=0
+    shift 3
     start=$(date +%s)
     timeout 300 qemu-system-x86_64 -accel tcg -m 512 -smp 1 -nodefaults -display none -no-reboot \
         -serial "file:$work/$name.log" \
         -kernel "$vmlinuz" -initrd "$work/initramfs.gz" \
-        -append "console=ttyS0 panic=-1 loglevel=4 qm.disks=$disks" "$@" \
+        -append "console=ttyS0 panic=-1 loglevel=4 qm.disks=$disks $guest" "$@" \
         > "$work/$name.qemu.out" 2>&1 || rc=$?
     echo "$rc $(( $(date +%s) - start ))" > "$work/$name.status"
 }
@@ -145,8 +146,9 @@ image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"
 image piix "$piix_bytes"; image piix2 "$piix2_bytes"
 
 # q35: AHCI (the chipset's own controller; 4096-byte physical sectors), USB mass storage behind
-# xHCI, NVMe with 4096-byte logical blocks.
-boot q35 3 -M q35 \
+# xHCI, NVMe with 4096-byte logical blocks. SMART is switched off on the AHCI disk before
+# each tool runs.
+boot q35 3 qm.smartoff=QMAHCI0001 -M q35 \
     -drive "if=none,id=ahci,file=$work/ahci.img,format=raw" \
     -device "ide-hd,drive=ahci,bus=ide.0,model=$ahci_model,serial=$ahci_serial,physical_block_size=4096" \
     -device qemu-xhci,id=xhci \
@@ -156,14 +158,15 @@ boot q35 3 -M q35 \
     -drive "if=none,id=nvme,file=$work/nvme.img,format=raw" \
     -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" &
 q35_pid=$!
-# pc: the PIIX IDE controller, a slave alone on the first channel and a master on the second, so
-# that drive 0 is a slave and drive 1 a master: the drive/head register that the drive number
-# selects is the wrong one for both, and the kernel must put the right device bit.
-boot pc 2 -M pc \
+# pc: the PIIX IDE controller with one slave alone on each channel. The channels are probed in
+# either order, but drive 0 is always a slave while its drive number selects the master in the
+# drive/head register: the kernel has to put the right device bit. SMART is switched off on the
+# first channel's disk before each tool runs.
+boot pc 2 qm.smartoff=QMPIIX0002 -M pc \
     -drive "if=none,id=piix,file=$work/piix.img,format=raw" \
     -device "ide-hd,drive=piix,bus=ide.0,unit=1,model=$piix_model,serial=$piix_serial" \
     -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \
-    -device "ide-hd,drive=piix2,bus=ide.1,unit=0,model=$piix2_model,serial=$piix2_serial" &
+    -device "ide-hd,drive=piix2,bus=ide.1,unit=1,model=$piix2_model,serial=$piix2_serial" &
 pc_pid=$!
 wait "$q35_pid" "$pc_pid"
 

@@ -9,8 +9,12 @@ mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 
 want=0
+smartoff=
 for arg in $(cat /proc/cmdline); do
-    case "$arg" in qm.disks=*) want=${arg#qm.disks=} ;; esac
+    case "$arg" in
+    qm.disks=*) want=${arg#qm.disks=} ;;
+    qm.smartoff=*) smartoff=$(echo "${arg#qm.smartoff=}" | tr , ' ') ;;
+    esac
 done
 
 # Whole disks in the order the drive back end numbers them: /sys/block by name, without
@@ -52,6 +56,14 @@ for d in $(whole_disks); do
     usb=$dev
     while [ "$usb" != / ] && [ ! -r "$usb/serial" -o ! -r "$usb/idVendor" ]; do usb=$(dirname "$usb"); done
     [ "$usb" != / ] && echo "usb_serial=[$(cat "$usb/serial")]"
+    # libata keeps the whole IDENTIFY block of its devices; the SCSI model above holds 16 characters.
+    case "$dev" in
+    */ata[0-9]*/host*/target*:*:*/*:*:*:*)
+        port=${dev%%/host*}; port=${port##*/ata}; target=${dev%:*}; target=${target##*:}
+        id=/sys/class/ata_device/dev$port.$target/id
+        [ -r "$id" ] && echo "ata_id=$(tr '\n' ' ' < "$id")"
+        ;;
+    esac
     echo "@@ END sysfs-$d"
     # smartctl does not know QEMU's USB bridge; plain SCSI reads its identity.
     type=auto
@@ -67,6 +79,16 @@ done
 for tool in qm-disks qemu-identify qm-smart-report; do
     [ -x "/bin/$tool" ] || continue
     echo "@@ STAGE $tool $(cut -d' ' -f1 /proc/uptime)"
+    # Disks (by serial number) whose SMART feature set is switched off before each tool: the
+    # identification has to switch it on again (SMART ENABLE OPERATIONS) to read the attributes.
+    for serial in $smartoff; do
+        for d in $(whole_disks); do
+            timeout 60 smartctl -i "/dev/$d" | grep -q "Serial Number: *$serial\$" || continue
+            timeout 60 smartctl -s off "/dev/$d" > /dev/null
+            # QEMU's IDENTIFY block always says enabled; the attribute read is refused when off.
+            echo "@@ SMARTOFF $serial $d $(timeout 60 smartctl -A "/dev/$d" | grep -c '^ *[0-9]* [A-Z].* 0x[0-9a-f]* ')"
+        done
+    done
     timeout 120 "/bin/$tool" > "/tmp/$tool.out" 2> "/tmp/$tool.err"
     rc=$?
     # Base64 keeps the report's exact bytes (CR LF, the 0xB0 degree sign) through the console.
