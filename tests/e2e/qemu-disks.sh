@@ -8,6 +8,7 @@
 #
 # Everything it makes (kernel, initramfs, disk images, console logs) goes to BUILD_DIR/e2e-qemu.
 # Exit 77 (skipped) only when a needed package is missing and cannot be installed without root.
+# QM_E2E_STAND_IN=1 boots the guests even when the qm- programs are not built (smartctl only).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
