@@ -1,0 +1,71 @@
+#include "app/SystemOperations.h"
+
+#include "net/IdHTTP.h"
+#include "net/IdMultipartFormData.h"
+#include "smart/smartapi.h"
+#include "wmi/CDiskDriveInfo.h"
+
+namespace {
+
+class DiskDriveInventory : public DiskInventory {
+public:
+    void SetActive(bool active) override { DiskDriveInfo1.SetActive(active); }
+    int ObjectsCount() const override { return DiskDriveInfo1.ObjectsCount(); }
+
+    TDiskDriveInfo DiskDriveInfo1 {CreateSystemWbemServices()};
+};
+
+class MultipartUpload : public PreparedUpload {
+public:
+    MultipartUpload(TIdHTTP& http, const std::string& fileName) : http_(http)
+    {
+        body_.AddFile("file", fileName, "application/octet-stream");
+    }
+
+    void Post(const std::string& url, TStream& reply) override { http_.Post(url, body_, reply); }
+
+private:
+    TIdHTTP& http_;
+    TIdMultiPartFormDataStream body_;
+};
+
+class HttpReportUploader : public ReportUploader {
+public:
+    HttpReportUploader()
+    {
+        // The window's stored settings differ from a new client's in this one setting.
+        HTTP.HTTPOptions.clear();
+    }
+
+    std::unique_ptr<PreparedUpload> Prepare(const std::string& fileName) override
+    {
+        return std::make_unique<MultipartUpload>(HTTP, fileName);
+    }
+
+    TIdHTTP HTTP;
+};
+
+} // namespace
+
+struct SystemOperations::Parts {
+    DiskDriveInventory Inventory;
+    HttpReportUploader Uploader;
+};
+
+SystemOperations::SystemOperations() : parts_(std::make_unique<Parts>()) {}
+
+SystemOperations::~SystemOperations() = default;
+
+void SystemOperations::Loaded()
+{
+    parts_->Inventory.DiskDriveInfo1.ReadStoredSettings(".", false);
+}
+
+RunOperations SystemOperations::Operations()
+{
+    return {parts_->Inventory, parts_->Uploader,
+            [](std::int32_t driveNum, TDriveResult& drive, TSmartResult& smart) {
+                return ReadSmartInfo(driveNum, drive, smart);
+            },
+            [] { return LocalNow(); }};
+}
