@@ -1,0 +1,211 @@
+// The pure halves of the Linux drive back end: SG_IO requests built from the SMART and SCSI
+// pass-through blocks, the answers turned back into Windows output blocks, and sysfs naming.
+
+#include "smart/AtaPassThrough.h"
+#include "smart/DeviceAnswers.h"
+#include "smart/SmartRequests.h"
+#include "smart/SysfsDisks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(AtaPassThrough, SmartReadOnDriveOneAs16ByteCdb)
+{
+    const SmartRequestBlock request = SmartReadRequest(1, 0xD0);
+    const SgRequest sg = AtaPassThroughRequest(TaskFileFromSmartRequest(request), true, false);
+    EXPECT_EQ(sg.Cdb, (Bytes{0x85, 0x08, 0x0E, 0x00, 0xD0, 0x00, 0x01, 0x00, 0x01, 0x00, 0x4F, 0x00, 0xC2, 0xA0, 0xB0, 0x00}));
+    EXPECT_EQ(sg.Direction, SgDirection::FromDevice);
+    EXPECT_EQ(sg.DataLength, 512u);
+    EXPECT_GT(sg.TimeoutMs, 0u);
+}
+
+TEST(AtaPassThrough, RequestForms)
+{
+    const struct {
+        const char* Name;
+        SmartRequestBlock Request;
+        bool DataIn;
+        bool Twelve;
+        Bytes Cdb;
+    } cases[] = {
+        {"enable", SmartEnableRequest(0), false, false,
+         {0x85, 0x06, 0x20, 0x00, 0xD8, 0x00, 0x01, 0x00, 0x01, 0x00, 0x4F, 0x00, 0xC2, 0xA0, 0xB0, 0x00}},
+        {"enable, 12 bytes", SmartEnableRequest(3), false, true,
+         {0xA1, 0x06, 0x20, 0xD8, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0xB0, 0x00, 0x00}},
+        {"identify", IdentifyRequest(2, false), true, false,
+         {0x85, 0x08, 0x0E, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0xA0, 0xEC, 0x00}},
+        {"thresholds, 12 bytes", SmartReadRequest(0, 0xD1), true, true,
+         {0xA1, 0x08, 0x0E, 0xD1, 0x01, 0x01, 0x4F, 0xC2, 0xA0, 0xB0, 0x00, 0x00}},
+        {"packet identify", IdentifyRequest(0, true), true, true,
+         {0xA1, 0x08, 0x0E, 0x00, 0x01, 0x01, 0x00, 0x00, 0xA0, 0xA1, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        const SgRequest sg = AtaPassThroughRequest(TaskFileFromSmartRequest(c.Request), c.DataIn, c.Twelve);
+        EXPECT_EQ(sg.Cdb, c.Cdb) << c.Name;
+        EXPECT_EQ(sg.DataLength, c.DataIn ? 512u : 0u) << c.Name;
+        EXPECT_EQ(sg.Direction, c.DataIn ? SgDirection::FromDevice : SgDirection::None) << c.Name;
+    }
+}
+
+TEST(AtaPassThrough, OutcomeFromSense)
+{
+    Bytes descriptorOk(22, 0);
+    descriptorOk[0] = 0x72;
+    descriptorOk[1] = 0x01;
+    descriptorOk[3] = 0x1D;
+    descriptorOk[7] = 14;
+    descriptorOk[8] = 0x09;
+    descriptorOk[9] = 12;
+    descriptorOk[21] = 0x50;
+    Bytes descriptorAbort = descriptorOk;
+    descriptorAbort[11] = 0x04;
+    descriptorAbort[21] = 0x51;
+    Bytes fixedAbort(18, 0);
+    fixedAbort[0] = 0x70;
+    fixedAbort[2] = 0x01;
+    fixedAbort[3] = 0x04;
+    fixedAbort[4] = 0x51;
+    fixedAbort[12] = 0x00;
+    fixedAbort[13] = 0x1D;
+    Bytes invalidOpcode(18, 0);
+    invalidOpcode[0] = 0x70;
+    invalidOpcode[2] = 0x05;
+    invalidOpcode[12] = 0x20;
+    Bytes truncated = descriptorOk;
+    truncated[7] = 40;  // claims more descriptors than were written
+
+    const struct {
+        const char* Name;
+        std::uint8_t ScsiStatus;
+        std::uint16_t Host;
+        std::uint16_t Driver;
+        Bytes Sense;
+        bool Completed;
+        bool Rejected;
+        std::uint8_t Error;
+    } cases[] = {
+        {"good, no sense", 0, 0, 0, {}, true, false, 0},
+        {"registers back, ready", 2, 0, 0x08, descriptorOk, true, false, 0},
+        {"registers back, aborted", 2, 0, 0x08, descriptorAbort, false, false, 0x04},
+        {"fixed format, aborted", 2, 0, 0x08, fixedAbort, false, false, 0x04},
+        {"16-byte form unknown", 2, 0, 0x08, invalidOpcode, false, true, 0x04},
+        {"host failure", 0, 7, 0, {}, false, false, 0},
+        {"driver timeout", 0, 0, 0x06, {}, false, false, 0},
+        {"truncated descriptors", 2, 0, 0x08, truncated, true, false, 0},
+    };
+    for (const auto& c : cases) {
+        const AtaOutcome outcome = DecodeAtaOutcome(c.ScsiStatus, c.Host, c.Driver, c.Sense);
+        EXPECT_EQ(outcome.Completed, c.Completed) << c.Name;
+        EXPECT_EQ(outcome.OpcodeRejected, c.Rejected) << c.Name;
+        EXPECT_EQ(outcome.Error, c.Error) << c.Name;
+    }
+}
+
+TEST(DeviceAnswers, SmartOutputBlock)
+{
+    Bytes output(529, 0xEE);
+    const Bytes data(512, 0x11);
+    EXPECT_EQ(FillSmartOutput(output, 1, 0x04, data), 528u);
+    EXPECT_EQ(Bytes(output.begin(), output.begin() + 17),
+              (Bytes{0, 2, 0, 0, 1, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11}));
+    EXPECT_EQ(output[527], 0x11);
+    EXPECT_EQ(output[528], 0xEE);
+    EXPECT_EQ(FillSmartOutput(output, 0, 0, {}), 16u);
+}
+
+TEST(DeviceAnswers, InquiryPassThroughRoundTrip)
+{
+    PassThroughBlock block;
+    PrepareInquiry(block, true, 0x80);
+    const auto request = ParseScsiPassThrough(std::span(block).first(44), 268);
+    ASSERT_TRUE(request.has_value());
+    EXPECT_EQ(request->Cdb, (Bytes{0x12, 0x01, 0x80, 0x00, 0xC0, 0x00}));
+    const SgRequest sg = ScsiPassThroughSgRequest(*request);
+    EXPECT_EQ(sg.Direction, SgDirection::FromDevice);
+    EXPECT_EQ(sg.DataLength, 192u);
+    EXPECT_EQ(sg.TimeoutMs, 2000u);
+
+    const Bytes page{0x00, 0x80, 0x00, 0x02, 'A', 'B'};
+    const Bytes sense{0x70, 0, 5};
+    EXPECT_EQ(CompleteScsiPassThrough(block, *request, 2, sense, page), 76u + 6u);
+    EXPECT_EQ(InquiryDataReturned(block), 6u);
+    EXPECT_EQ(block[2], 2);
+    EXPECT_EQ(block[7], 3);
+    EXPECT_EQ(block[44 + 2], 5);
+    EXPECT_EQ(block[76 + 4], 'A');
+}
+
+TEST(DeviceAnswers, MalformedPassThroughBlocks)
+{
+    PassThroughBlock good;
+    PrepareInquiry(good, false, 0);
+    const auto parsesWith = [&](std::size_t at, std::uint8_t value) {
+        PassThroughBlock block = good;
+        block[at] = value;
+        return ParseScsiPassThrough(std::span(block).first(44), 268).has_value();
+    };
+    EXPECT_TRUE(ParseScsiPassThrough(std::span(good).first(44), 268));
+    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(43), 268));
+    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(44), 267));  // data area does not fit
+    EXPECT_FALSE(parsesWith(0, 56));
+    EXPECT_FALSE(parsesWith(6, 0));
+    EXPECT_FALSE(parsesWith(6, 17));
+    EXPECT_FALSE(parsesWith(7, 255));
+    EXPECT_FALSE(parsesWith(20, 10));  // data inside the header
+}
+
+TEST(DeviceAnswers, StorageDescriptorLayout)
+{
+    StorageDescriptorFields fields;
+    fields.BusType = 11;
+    fields.DeviceType = 5;
+    fields.RemovableMedia = true;
+    fields.ProductId = "Disk";
+    const Bytes block = BuildStorageDescriptor(fields);
+    ASSERT_EQ(block.size(), 45u);
+    EXPECT_EQ(block[4], 45);
+    EXPECT_EQ(block[8], 5);
+    EXPECT_EQ(block[10], 1);
+    EXPECT_EQ(block[12], 0);  // no vendor
+    EXPECT_EQ(block[16], 40);
+    EXPECT_EQ(block[28], 11);
+    EXPECT_EQ(std::string(block.begin() + 40, block.end()), std::string("Disk\0", 5));
+}
+
+TEST(SysfsDisks, PhysicalDrivesInNameOrder)
+{
+    EXPECT_EQ(PhysicalDiskNames({"sdb", "loop0", "nvme0n1", "sda", "ram0", "zram0", "dm-0", "md127", "sr0", "fd0", "vda",
+                                 "mmcblk0"}),
+              (std::vector<std::string>{"mmcblk0", "nvme0n1", "sda", "sdb", "vda"}));
+    EXPECT_FALSE(IsPhysicalDiskName(""));
+}
+
+TEST(SysfsDisks, BusTypes)
+{
+    const struct {
+        const char* Name;
+        const char* Path;
+        const char* Speed;
+        std::int32_t Bus;
+    } cases[] = {
+        {"sda", "/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0", "3.0 Gbps", 11},
+        {"sda", "/sys/devices/pci0000:00/0000:00:01.1/ata12/host1/target1:0:0/1:0:0:0", "<unknown>", 3},
+        {"sdb", "/sys/devices/pci0000:00/0000:00:01.1/ata2/host1/target1:0:1/1:0:1:0", "", 3},
+        {"sdc", "/sys/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/4:0:0:0", "", 7},
+        {"nvme0n1", "/sys/devices/pci0000:00/0000:00:04.0/nvme/nvme0/nvme0n1", "", 17},
+        {"sdd", "/sys/devices/pci0000:00/0000:00:05.0/virtio1/host2/target2:0:0/2:0:0:0", "", 1},
+        {"sde", "/sys/devices/pci0000:00/0000:00:02.0/host3/port-3:0/end_device-3:0/target3:0:0/3:0:0:0", "", 10},
+        {"mmcblk0", "/sys/devices/platform/mmc0/mmc_host/mmc0/mmc0:0001", "", 12},
+        {"sdf", "/sys/devices/platform/host5/session1/target5:0:0/5:0:0:0", "", 9},
+        {"sdg", "/sys/devices/pci0000:00/0000:00:03.0/atari/host6/target6:0:0/6:0:0:0", "", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BusTypeFromSysfs(c.Name, c.Path, c.Speed), c.Bus) << c.Path;
+    EXPECT_EQ(LibataPortNumber("/sys/devices/pci0000:00/0000:00:01.1/ata12/host1"), 12);
+    EXPECT_EQ(LibataPortNumber("/sys/devices/x/atari/ata/host1"), 0);
+}
+
+} // namespace
