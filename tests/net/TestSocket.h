@@ -15,6 +15,8 @@ Socket Listen(int& port, int backlog = 8);
 Socket Accept(Socket listener, int timeoutMs);
 // A plain client connection to 127.0.0.1:port that is not waited for.
 Socket ConnectNonBlocking(int port);
+// Whether a plain connection to 127.0.0.1:port is accepted (it is closed again at once).
+bool CanConnect(int port);
 // Bytes received (up to length), 0 when the peer closed, -1 on an error or after timeoutMs.
 int Recv(Socket socket, char* buffer, int length, int timeoutMs);
 bool SendAll(Socket socket, const std::string& bytes);

@@ -60,6 +60,15 @@ Socket ConnectNonBlocking(int port)
     return fd;
 }
 
+bool CanConnect(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = Loopback(port);
+    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
 int Recv(Socket socket, char* buffer, int length, int timeoutMs)
 {
     if (!Wait(socket, timeoutMs))

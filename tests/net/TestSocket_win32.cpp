@@ -76,6 +76,16 @@ Socket ConnectNonBlocking(int port)
     return static_cast<Socket>(s);
 }
 
+bool CanConnect(int port)
+{
+    Start();
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = Loopback(port);
+    const bool connected = connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    closesocket(s);
+    return connected;
+}
+
 int Recv(Socket socket, char* buffer, int length, int timeoutMs)
 {
     if (!Wait(socket, timeoutMs))
