@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -35,17 +34,19 @@ constexpr std::array<SizeRow, 10> SizeRows = {{
 }};
 
 // Fixed notation with the given decimals, halves rounded away from zero, and the user's
-// decimal separator whatever locale the C library formats with.
+// decimal separator; built from digits so the C library's locale plays no part.
 std::string FixedText(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
-    const double rounded = std::round(value * scale) / scale;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded);
-    std::string text = buffer;
+    const long long scaled = std::llround(value * scale);
+    const unsigned long long magnitude =
+        scaled < 0 ? 0ull - static_cast<unsigned long long>(scaled) : static_cast<unsigned long long>(scaled);
+    std::string digits = std::to_string(magnitude);
+    if (digits.size() <= static_cast<size_t>(decimals))
+        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
     if (decimals > 0)
-        text[text.size() - static_cast<size_t>(decimals) - 1] = DecimalSeparator();
-    return text;
+        digits.insert(digits.size() - static_cast<size_t>(decimals), 1, DecimalSeparator());
+    return scaled < 0 ? "-" + digits : digits;
 }
 
 } // namespace

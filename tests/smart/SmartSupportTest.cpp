@@ -49,6 +49,8 @@ TEST(FormatSize, RowsAndBoundaries)
         {2560, false, "2.50K"},
         {1207959552, false, "1.13G"},
         {1572864, false, "1.50M"},
+        {-5, true, "-5 bytes"},
+        {-2048, false, "-2048"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatSize(c.WithBytes, c.N), WithSeparator(c.Text)) << c.N;
