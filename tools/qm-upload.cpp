@@ -3,7 +3,7 @@
 // window's. The reply body goes to standard output; a failure is reported on standard error
 // after the program's own words, and the exit code is 1.
 
-#include "base/Exception.h"
+#include "base/StandardError.h"
 #include "base/StandardOutput.h"
 #include "base/Streams.h"
 #include "net/IdHTTP.h"
@@ -34,7 +34,8 @@ int main(int argc, char** argv)
         body.AddFile("file", fileName, "application/octet-stream");
         HTTP.Post(url, body, reply);
     } catch (const std::exception& e) {
-        std::cerr << "Error encountered during POST: " << e.what() << '\n';
+        // The message goes out as it is, its CR LF included.
+        WriteStandardError(std::string("Error encountered during POST: ") + e.what() + "\n");
         failed = true;
     }
     const bool written = WriteStandardOutput(reply.DataString());
