@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QPixmap>
+
+// The banner picture built into the program, decoded with libjpeg.
+QPixmap BannerPixmap();
