@@ -1,7 +1,8 @@
 # libjpeg for the Windows product, built for the target from Debian's libjpeg-turbo source
 # package. The sources are fetched and the static library built once, when the build tree is
 # configured; nothing of it lives in the repository.
-set(QM_JPEG_WORK ${CMAKE_BINARY_DIR}/libjpeg-turbo)
+# Another build tree for the same target may point here to share one built copy.
+set(QM_JPEG_WORK ${CMAKE_BINARY_DIR}/libjpeg-turbo CACHE PATH "Where libjpeg for the target is fetched and built")
 set(QM_JPEG_PREFIX ${QM_JPEG_WORK}/install)
 set(QM_JPEG_LIBRARY ${QM_JPEG_PREFIX}/lib/libjpeg.a)
 
@@ -24,8 +25,10 @@ if(NOT EXISTS ${QM_JPEG_LIBRARY})
   message(STATUS "Building libjpeg for ${CMAKE_SYSTEM_PROCESSOR}-${CMAKE_SYSTEM_NAME} from ${QM_JPEG_SOURCE}")
   # The SIMD code needs an assembler the build does not otherwise use; the banner is decoded
   # once, so the plain C code is fast enough.
+  get_filename_component(toolchain ${CMAKE_TOOLCHAIN_FILE} ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${QM_JPEG_SOURCE} -B ${QM_JPEG_WORK}/build -G ${CMAKE_GENERATOR}
-                          -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+                          -DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}
+                          -DCMAKE_TOOLCHAIN_FILE=${toolchain}
                           -DCMAKE_BUILD_TYPE=Release
                           -DCMAKE_INSTALL_PREFIX=${QM_JPEG_PREFIX}
                           -DENABLE_SHARED=OFF -DENABLE_STATIC=ON

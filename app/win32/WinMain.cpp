@@ -1,12 +1,12 @@
 // Entry of the Windows program: sockets, COM, the two windows, the event loop.
 #include "app/Messages.h"
 #include "app/SystemOperations.h"
-#include "app/win32/ComApartment.h"
 #include "app/win32/Form1Window.h"
 #include "app/win32/Form2Window.h"
 #include "app/win32/MessageLoop.h"
 #include "base/ErrorBox.h"
 #include "net/IdStack.h"
+#include "wmi/ComApartment.h"
 
 #include <windows.h>
 #include <commctrl.h>

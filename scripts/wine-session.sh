@@ -1,0 +1,32 @@
+# Sourced by the scripts that run Windows programs: a virtual X display and a fresh Wine prefix
+# for the calling script, both taken down when it exits.
+
+# wine_session_start PREFIX_DIR
+wine_session_start() {
+  local prefix=$1 display_file
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  WINE_SESSION_XVFB=$!
+  trap wine_session_stop EXIT
+  for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(tr -d '\n' <"$display_file")"
+  rm -f "$display_file"
+  export WINEPREFIX=$prefix WINEDEBUG=-all
+  # No Mono or Gecko: nothing here needs them, and installing them would ask for the network.
+  WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 wineboot -i >/dev/null 2>&1
+  timeout 120 wineserver -w
+}
+
+wine_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${WINE_SESSION_XVFB:-}" ]; then
+    kill "$WINE_SESSION_XVFB" 2>/dev/null || true
+    wait "$WINE_SESSION_XVFB" 2>/dev/null || true
+    WINE_SESSION_XVFB=
+  fi
+}

@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# End to end under Wine and Xvfb: the Windows program, built with its upload URL pointing at the
+# reference receiver on loopback, is driven through its window as a customer would. The
+# receiver must get the four contact lines and one disk block per drive that Wine's WMI counts,
+# the reply box must show the receiver's answer, and no .smart file may be left behind.
+# Artefacts (screenshots, the stored report) are left in build-windows/e2e/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$root/build-windows/e2e
+mkdir -p "$work"
+rm -rf "$work/run" "$work/receiver" "$work"/*.png
+mkdir -p "$work/run" "$work/receiver"
+
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+url="http://127.0.0.1:$port/vellumbox/upload.php"
+
+# The program with this run's URL, in its own build tree; libjpeg is shared with the main
+# Windows build when that has built it already.
+jpeg=()
+[ -f "$root/build-windows/libjpeg-turbo/install/lib/libjpeg.a" ] && jpeg=(-DQM_JPEG_WORK="$root/build-windows/libjpeg-turbo")
+cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF -DQM_UPLOAD_URL="$url" -DQM_DIST_DIR="$work/bin" \
+      "${jpeg[@]}" >/dev/null
+cmake --build "$work/build" --target QMSmartTest wine-boxtext >/dev/null
+program=$work/bin/QMSmartTest.exe
+boxtext=$work/build/app/win32/wine-boxtext.exe
+
+. "$root/scripts/wine-session.sh"
+wine_session_start "$work/wineprefix"
+QM_RECEIVER_DATA=$work/receiver php -d upload_max_filesize=64M -d post_max_size=64M \
+  -S "127.0.0.1:$port" -t "$root/server" >"$work/receiver.log" 2>&1 &
+receiver=$!
+program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  kill "$receiver" 2>/dev/null || true
+  wine_session_stop
+}
+trap cleanup EXIT
+# Wine draws the window frames itself (there is no window manager), so the screenshot shows them.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+fail() {
+  echo "FAILED: $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null || true
+  exit 1
+}
+
+# wait_window CAPTION: the X window id of the visible window with exactly that caption.
+wait_window() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window \"$1\" came up"
+}
+
+# wait_gone ID: until that X window is no longer on screen (the next box may share its caption).
+wait_gone() {
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$1" || return 0
+    sleep 0.1
+  done
+  fail "window $1 did not go away"
+}
+
+# close_box CAPTION: prints the box's text, then presses its OK button from the keyboard.
+close_box() {
+  local id
+  id=$(wait_window "$1")
+  timeout 60 wine "$boxtext" "$1" | tr -d '\r'
+  xdotool windowfocus --sync "$id" key Return
+  wait_gone "$id"
+}
+
+# click_client WINDOW X Y: a left click at a point of the window's client area.
+click_client() {
+  local WIDTH HEIGHT border
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  border=$(( (WIDTH - 401) / 2 ))
+  xdotool mousemove --window "$1" $((border + $2)) $((HEIGHT - 357 - border + $3)) click 1
+}
+
+expected=$(timeout 120 wine wmic diskdrive get DeviceID 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | grep -c PHYSICALDRIVE || true)
+[ "$expected" -ge 1 ] || fail "Wine's wmic lists no disk drive"
+
+cd "$work/run"
+wine "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+
+greeting=$(close_box Information)
+grep -q '^Hello,' <<<"$greeting" || fail "the first box is not the greeting: $greeting"
+
+main=$(wait_window 'Quillmark SMART Test\.')
+xdotool windowfocus --sync "$main"
+# The focus starts on "Execute SMART Test"; Tab leads through the name, telephone and e-mail
+# fields, and leaving each one judges it.
+xdotool key Tab
+xdotool type --delay 20 'Jo Smith'
+xdotool key Tab
+xdotool type --delay 20 '0412 555 019'
+xdotool key Tab
+xdotool type --delay 20 'jo@example.com'
+xdotool key Tab
+sleep 1
+import -window "$main" "$work/main-window.png"
+
+click_client "$main" 284 286 # the middle of "Execute SMART Test"
+
+reply=
+for _ in 1 2 3; do
+  text=$(close_box 'QM Smart Test')
+  if grep -q 'does not support SMART' <<<"$text"; then
+    continue
+  fi
+  reply=$text
+  break
+done
+echo "Reply box: $reply"
+[ "$reply" = "Report received for Jo Smith: $expected disk block$([ "$expected" = 1 ] || echo s)." ] ||
+  fail "the reply box does not show the receiver's answer for $expected disks"
+
+stored=("$work/receiver"/*)
+[ ${#stored[@]} -eq 1 ] && [ -f "${stored[0]}" ] || fail "the receiver stored ${#stored[@]} reports"
+cp "${stored[0]}" "$work/received-report.smart.txt"
+contact=$(head -n4 "${stored[0]}" | tr -d '\r')
+[ "$contact" = $'Jo Smith\n0412555019\njo@example.com\nYes, you may contact me.' ] ||
+  fail "the report's contact lines are: $contact"
+blocks=$(grep -c '^===| Disk [0-9]* |' "${stored[0]}" || true)
+[ "$blocks" = "$expected" ] || fail "the report has $blocks disk blocks, Wine counts $expected disks"
+grep -q $'\r$' "${stored[0]}" || fail "the report's lines do not end in CR LF"
+leftover=$(find "$work/run" -name '*.smart')
+[ -z "$leftover" ] || fail "report file left behind: $leftover"
+
+# The preview of what was sent: Shift+Alt+F1 in the main window.
+xdotool windowfocus --sync "$main" key shift+alt+F1
+preview=$(wait_window 'Content to Send')
+sleep 1
+import -window "$preview" "$work/preview-window.png"
+xdotool windowfocus --sync "$preview" key alt+F4
+wait_gone "$preview"
+
+click_client "$main" 40 286 # "Quit"
+for _ in $(seq 300); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not end on Quit"
+wait "$program_pid" || true
+program_pid=
+echo "End to end under Wine: report of $blocks disk blocks received, screenshot $work/main-window.png"
