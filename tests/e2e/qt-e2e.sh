@@ -61,7 +61,7 @@ QM_RECEIVER_DATA="$artefacts/received" php -S "$host:$port" -t "$source_dir/serv
 children+=($!)
 
 : >"$artefacts/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$artefacts/display" 2>"$artefacts/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$artefacts/display" >"$artefacts/xvfb.log" 2>&1 &
 children+=($!)
 
 # Waits, a tenth of a second at a time and 60 seconds at most, until the command succeeds.
