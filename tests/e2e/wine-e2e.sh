@@ -88,7 +88,16 @@ expected=$(timeout 120 wine wmic diskdrive get DeviceID 2>/dev/null | iconv -f U
 [ "$expected" -ge 1 ] || fail "Wine's wmic lists no disk drive"
 
 cd "$work/run"
-wine "$program" >"$work/program.log" 2>&1 &
+
+# Without its socket library the program stops at once with its error box, before any window.
+WINEDLLOVERRIDES=ws2_32=d wine "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+stop=$(close_box 'QM Smart Test')
+[ "$stop" = 'Error loading Socket interface (ws2_32.dll)!' ] || fail "start without ws2_32.dll shows: $stop"
+wait "$program_pid" && fail "the program without ws2_32.dll ended with success"
+program_pid=
+
+wine "$program" >>"$work/program.log" 2>&1 &
 program_pid=$!
 
 greeting=$(close_box Information)
