@@ -13,9 +13,8 @@
 #include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
+#include <optional>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -28,75 +27,16 @@ namespace {
 using namespace blocks;
 
 constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
+constexpr const char* SysfsRoot = "/sys";
 constexpr std::uint8_t SenseBufferSize = 64;
-
-// A sysfs attribute without its line break; nothing when it cannot be read.
-std::optional<std::string> ReadAttribute(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\0'))
-        text.pop_back();
-    return text;
-}
-
-std::optional<std::string> NonEmpty(std::optional<std::string> text)
-{
-    if (text && text->empty())
-        return std::nullopt;
-    return text;
-}
 
 std::vector<std::string> PhysicalDisks()
 {
     std::vector<std::string> entries;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/sys/block", error))
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(SysfsRoot) + "/block", error))
         entries.push_back(entry.path().filename().string());
     return PhysicalDiskNames(std::move(entries));
-}
-
-// The unit serial number page as the kernel keeps it for SCSI and libata disks.
-std::optional<std::string> SerialFromVpdPage(const std::filesystem::path& device)
-{
-    const auto page = ReadAttribute(device / "vpd_pg80");
-    if (!page || page->size() < 4)
-        return std::nullopt;
-    const std::size_t length = std::min<std::size_t>(static_cast<std::uint8_t>((*page)[3]), page->size() - 4);
-    return NonEmpty(page->substr(4, length));
-}
-
-StorageDescriptorFields DescribeDisk(const std::string& name)
-{
-    const std::filesystem::path block = std::filesystem::path("/sys/block") / name;
-    const std::filesystem::path device = block / "device";
-    std::error_code error;
-    const std::string devicePath = std::filesystem::canonical(device, error).string();
-    std::string sataSpeed;
-    if (const int port = LibataPortNumber(devicePath); port != 0)
-        sataSpeed = ReadAttribute("/sys/class/ata_link/link" + std::to_string(port) + "/sata_spd").value_or("");
-
-    StorageDescriptorFields fields;
-    fields.BusType = BusTypeFromSysfs(name, devicePath, sataSpeed);
-    if (const auto type = ReadAttribute(device / "type")) {
-        int value = 0;
-        std::from_chars(type->data(), type->data() + type->size(), value);
-        fields.DeviceType = static_cast<std::uint8_t>(value);
-    }
-    fields.RemovableMedia = ReadAttribute(block / "removable").value_or("0") == "1";
-    fields.VendorId = NonEmpty(ReadAttribute(device / "vendor"));
-    fields.ProductId = NonEmpty(ReadAttribute(device / "model"));
-    if (!fields.ProductId)
-        fields.ProductId = NonEmpty(ReadAttribute(device / "name"));
-    fields.ProductRevision = NonEmpty(ReadAttribute(device / "rev"));
-    if (!fields.ProductRevision)
-        fields.ProductRevision = NonEmpty(ReadAttribute(device / "firmware_rev"));
-    fields.SerialNumber = NonEmpty(ReadAttribute(device / "serial"));
-    if (!fields.SerialNumber)
-        fields.SerialNumber = SerialFromVpdPage(device);
-    return fields;
 }
 
 struct SgOutcome {
@@ -171,7 +111,7 @@ protected:
         case IOCTL_STORAGE_QUERY_PROPERTY:
             if (input.size() < PropertyQuerySize || output.size() < descriptor::HeaderSize)
                 return Fail(EINVAL);
-            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeDisk(found->second)), output);
+            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeSysfsDisk(SysfsRoot, found->second)), output);
             return true;
         case SMART_SEND_DRIVE_COMMAND:
         case SMART_RCV_DRIVE_DATA:
@@ -243,8 +183,7 @@ private:
         int sectorSize = 0;
         if (::ioctl(fd, BLKGETSIZE64, &size) != 0 || ::ioctl(fd, BLKSSZGET, &sectorSize) != 0)
             return Fail(errno);
-        const bool removable =
-            ReadAttribute(std::filesystem::path("/sys/block") / name / "removable").value_or("0") == "1";
+        const bool removable = ReadSysfsAttribute(std::string(SysfsRoot) + "/block/" + name + "/removable").value_or("0") == "1";
         bytesReturned = CopyAnswer(BuildDiskGeometry(removable ? geometry::RemovableMedia : geometry::FixedMedia,
                                                      static_cast<std::uint32_t>(sectorSize), size),
                                    output);

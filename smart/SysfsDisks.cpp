@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -15,9 +20,52 @@ constexpr std::int32_t BusSata = 11;
 constexpr std::int32_t BusSd = 12;
 constexpr std::int32_t BusNvme = 17;
 
+// Windows reports this vendor text for every NVMe disk.
+constexpr std::string_view NvmeVendor = "NVMe";
+
+namespace fs = std::filesystem;
+
 bool Contains(const std::string& text, std::string_view part)
 {
     return text.find(part) != std::string::npos;
+}
+
+std::optional<std::string> NonEmpty(std::optional<std::string> text)
+{
+    if (text && text->empty())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> ReadAttribute(const fs::path& file)
+{
+    return ReadSysfsAttribute(file.string());
+}
+
+// The unit serial number page as the kernel keeps it for SCSI and libata disks.
+std::optional<std::string> SerialFromVpdPage(const fs::path& device)
+{
+    const auto page = ReadAttribute(device / "vpd_pg80");
+    if (!page || page->size() < 4)
+        return std::nullopt;
+    const std::size_t length = std::min<std::size_t>(static_cast<std::uint8_t>((*page)[3]), page->size() - 4);
+    return NonEmpty(page->substr(4, length));
+}
+
+// The serial number of the USB device a disk sits behind: usb-storage gives its SCSI devices
+// neither a serial attribute nor the serial number page, and Windows' USB storage driver puts
+// this one in the descriptor. The nearest ancestor with idVendor is the USB device itself;
+// the root hub above it carries a serial of its own (the controller's address), so the walk
+// stops at the first USB device whether or not it has a serial number.
+std::optional<std::string> SerialOfUsbDevice(const fs::path& sysRoot, const fs::path& devicePath)
+{
+    std::error_code error;
+    const fs::path root = fs::weakly_canonical(sysRoot, error);
+    for (fs::path at = devicePath; at.has_relative_path() && at != root; at = at.parent_path()) {
+        if (fs::exists(at / "idVendor", error))
+            return NonEmpty(ReadAttribute(at / "serial"));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -65,4 +113,54 @@ std::int32_t BusTypeFromSysfs(const std::string& name, const std::string& device
     if (Contains(devicePath, "/session"))
         return BusIscsi;
     return BusScsi;
+}
+
+std::optional<std::string> ReadSysfsAttribute(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\0'))
+        text.pop_back();
+    return text;
+}
+
+StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name)
+{
+    const fs::path block = fs::path(sysRoot) / "block" / name;
+    const fs::path device = block / "device";
+    std::error_code error;
+    const fs::path resolved = fs::canonical(device, error);
+    const std::string devicePath = error ? std::string() : resolved.string();
+    std::string sataSpeed;
+    if (const int port = LibataPortNumber(devicePath); port != 0)
+        sataSpeed = ReadAttribute(fs::path(sysRoot) / "class" / "ata_link" / ("link" + std::to_string(port)) / "sata_spd")
+                        .value_or("");
+
+    StorageDescriptorFields fields;
+    fields.BusType = BusTypeFromSysfs(name, devicePath, sataSpeed);
+    if (const auto type = ReadAttribute(device / "type")) {
+        int value = 0;
+        std::from_chars(type->data(), type->data() + type->size(), value);
+        fields.DeviceType = static_cast<std::uint8_t>(value);
+    }
+    fields.RemovableMedia = ReadAttribute(block / "removable").value_or("0") == "1";
+    // An NVMe controller has no vendor attribute; with the vendor given, the identification
+    // sends no SCSI INQUIRY, which an NVMe namespace would refuse anyway.
+    fields.VendorId = fields.BusType == BusNvme ? std::string(NvmeVendor) : NonEmpty(ReadAttribute(device / "vendor"));
+    fields.ProductId = NonEmpty(ReadAttribute(device / "model"));
+    if (!fields.ProductId)
+        fields.ProductId = NonEmpty(ReadAttribute(device / "name"));
+    fields.ProductRevision = NonEmpty(ReadAttribute(device / "rev"));
+    if (!fields.ProductRevision)
+        fields.ProductRevision = NonEmpty(ReadAttribute(device / "firmware_rev"));
+    fields.SerialNumber = NonEmpty(ReadAttribute(device / "serial"));
+    if (!fields.SerialNumber && fields.BusType == BusUsb && !devicePath.empty())
+        fields.SerialNumber = SerialOfUsbDevice(sysRoot, resolved);
+    if (!fields.SerialNumber)
+        fields.SerialNumber = SerialFromVpdPage(device);
+    return fields;
 }

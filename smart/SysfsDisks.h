@@ -1,6 +1,9 @@
 #pragma once
 
+#include "smart/DeviceAnswers.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,3 +24,11 @@ std::int32_t BusTypeFromSysfs(const std::string& name, const std::string& device
 // The number of the libata port in a device path (".../ata3/host2/..." gives 3); 0 when the
 // disk does not hang off libata.
 int LibataPortNumber(const std::string& devicePath);
+
+// A sysfs attribute without its trailing line breaks and zero bytes; nothing when it cannot be
+// read.
+std::optional<std::string> ReadSysfsAttribute(const std::string& file);
+
+// What Windows puts in the storage device descriptor of a disk, read from the sysfs tree under
+// sysRoot ("/sys" on a running system) for the /sys/block entry name.
+StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
