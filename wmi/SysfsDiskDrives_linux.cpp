@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -81,6 +84,57 @@ std::string Resolved(const fs::path& path)
     return error ? std::string() : target.string();
 }
 
+// The identify words libata keeps for a device: hexadecimal, four digits a word, separated by
+// blanks and line breaks. Nothing unless the whole text is words of that form.
+std::optional<std::vector<std::uint16_t>> IdentifyWords(const fs::path& file)
+{
+    const auto text = ReadBytes(file);
+    if (!text)
+        return std::nullopt;
+    std::vector<std::uint16_t> words;
+    std::istringstream in(*text);
+    const auto hexDigit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    for (std::string word; in >> word;) {
+        if (word.size() != 4 || !std::all_of(word.begin(), word.end(), hexDigit))
+            return std::nullopt;
+        words.push_back(static_cast<std::uint16_t>(std::stoul(word, nullptr, 16)));
+    }
+    return words;
+}
+
+// The whole model number of a disk on libata (words 27-46 of its IDENTIFY block, the first
+// character of each pair in the high byte): the SCSI layer's model attribute keeps only the 16
+// characters that fit a SCSI product identification, where Windows reports all 40. Empty when
+// the disk does not hang off libata or its identify words are not there.
+std::string AtaModel(const fs::path& sysRoot, const std::string& devicePath)
+{
+    // .../ataP/hostH/targetH:C:I/H:C:I:L. The device is devP.I on a port's own link, and
+    // devP.C.0 behind port multiplier port C.
+    static const std::regex libataDisk(R"(/ata(\d+)/host\d+/target\d+:\d+:\d+/\d+:(\d+):(\d+):\d+$)");
+    std::smatch match;
+    if (!std::regex_search(devicePath, match, libataDisk))
+        return {};
+    const std::string port = match[1], channel = match[2], id = match[3];
+    std::vector<std::string> names;
+    if (channel == "0")
+        names.push_back("dev" + port + "." + id);
+    if (id == "0")
+        names.push_back("dev" + port + "." + channel + ".0");
+    constexpr size_t ModelFirstWord = 27, ModelWords = 20;
+    for (const auto& name : names) {
+        const auto words = IdentifyWords(sysRoot / "class" / "ata_device" / name / "id");
+        if (!words || words->size() < ModelFirstWord + ModelWords)
+            continue;
+        std::string model;
+        for (size_t w = ModelFirstWord; w < ModelFirstWord + ModelWords; ++w)
+            for (const char c : {static_cast<char>((*words)[w] >> 8), static_cast<char>((*words)[w] & 0xFF)})
+                if (c >= ' ' && c <= '~')
+                    model += c;
+        return Trim(model);
+    }
+    return {};
+}
+
 std::string Quoted(const std::string& text)
 {
     return "\"" + ReplaceAll(ReplaceAll(text, "\\", "\\\\"), "\"", "\\\"") + "\"";
@@ -128,12 +182,15 @@ private:
     std::vector<std::pair<std::string, std::string>> lines_;
 };
 
-std::string RenderDisk(const fs::path& disk, std::uint32_t index, const std::string& systemName)
+std::string RenderDisk(const fs::path& sysRoot, const fs::path& disk, std::uint32_t index,
+                       const std::string& systemName)
 {
     const fs::path device = disk / "device";
     const std::string devicePath = Resolved(device);
     const std::string bus = fs::path(Resolved(device / "subsystem")).filename().string();
-    const std::string model = ReadAttribute(device / "model");
+    const std::string scsiModel = ReadAttribute(device / "model");
+    const std::string ataModel = AtaModel(sysRoot, devicePath);
+    const std::string model = ataModel.empty() ? scsiModel : ataModel;
     const std::string vendor = ReadAttribute(device / "vendor");
     std::string serial = FirstAttribute({device / "serial", disk / "serial"});
     if (serial.empty())
@@ -164,8 +221,9 @@ std::string RenderDisk(const fs::path& disk, std::uint32_t index, const std::str
     pnp += "\\DISK";
     if (!vendor.empty())
         pnp += "&VEN_" + ForDeviceId(vendor.rfind("0x", 0) == 0 ? vendor.substr(2) : vendor);
-    if (!model.empty())
-        pnp += "&PROD_" + ForDeviceId(model);
+    // Plug and Play identifiers carry the SCSI product identification, not the whole model.
+    if (!scsiModel.empty())
+        pnp += "&PROD_" + ForDeviceId(scsiModel);
     pnp += "\\" + ForDeviceId(devicePath.empty() ? disk.filename().string() : fs::path(devicePath).filename().string());
 
     const std::string deviceId = "\\\\.\\PHYSICALDRIVE" + std::to_string(index);
@@ -218,6 +276,6 @@ std::vector<std::string> RenderSysfsDiskDrives(const std::string& sysRoot, const
     std::vector<std::string> texts;
     const std::vector<std::string> disks = SysfsWholeDisks(sysRoot);
     for (size_t i = 0; i < disks.size(); ++i)
-        texts.push_back(RenderDisk(fs::path(sysRoot) / "block" / disks[i], static_cast<std::uint32_t>(i), systemName));
+        texts.push_back(RenderDisk(sysRoot, fs::path(sysRoot) / "block" / disks[i], static_cast<std::uint32_t>(i), systemName));
     return texts;
 }
