@@ -200,12 +200,9 @@ def check_inventory(checks, name, sections, order):
             continue
         checks.expect(interface == INTERFACE[c["kind"]], f"drive {n} ({disk}) InterfaceType {INTERFACE[c['kind']]}",
                       interface)
-        if c["kind"] == "ata" and model != c["model"]:
-            # The SCSI layer keeps 16 characters of an ATA model; the report's drive line has it whole.
-            checks.expect(model == c["model"][:16], f"drive {n} ({disk}) Model is the drive's model", repr(model))
-            print(f"  NOTE  drive {n} ({disk}) Model is cut to 16 characters: {model!r}")
-        elif c["kind"] == "ata":
-            checks.expect(True, f"drive {n} ({disk}) Model is the drive's model")
+        if c["kind"] == "ata":
+            # The whole ATA model, not the 16 characters the SCSI layer keeps of it.
+            checks.expect(model == c["model"], f"drive {n} ({disk}) Model is the drive's whole model", repr(model))
 
 
 def parse_identify(text):
@@ -241,9 +238,16 @@ def check_identify(checks, sections, order):
             checks.expect(d.get("VendorId") == vendor.ljust(8) and d.get("ProductId") == product.ljust(16),
                           f"drive {n} ({disk}) vendor and product from SCSI INQUIRY",
                           f"{d.get('VendorId')!r} {d.get('ProductId')!r}")
+        elif c["kind"] == "nvme":
+            # Windows names NVMe the vendor of an NVMe disk; no INQUIRY goes to the namespace.
+            checks.expect(d.get("VendorId") == "NVMe", f"drive {n} ({disk}) vendor NVMe", repr(d.get("VendorId")))
         if c["kind"] != "ata":
             checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
                           f"drive {n} ({disk}) has its size and no SMART", f"{d}")
+            checks.expect(d.get("SerialNumber") == c["serial"], f"drive {n} ({disk}) serial {c['serial']} from the "
+                          "storage descriptor", repr(d.get("SerialNumber")))
+            checks.expect(d.get("ErrorText") == "", f"drive {n} ({disk}) identified without a failed request",
+                          repr(d.get("ErrorText")))
         sectors = (d.get("LogicalSectorSize"), d.get("PhysicalSectorSize"), d.get("TotalSectors"))
         checks.expect(sectors == (c["logical"], c["physical"], c["bytes"] // c["logical"]),
                       f"drive {n} ({disk}) sectors of {c['logical']}/{c['physical']} bytes, {c['bytes'] // c['logical']} of them",
@@ -291,15 +295,9 @@ def check_report(checks, name, sections, order, out):
             ok = checks.expect(m is not None, f"block {n} ({disk}) drive line", repr(rest[0]))
             if ok:
                 checks.expect(m.group(3) == size, f"block {n} ({disk}) size {size.decode()}", repr(m.group(3)))
-                serial = c["serial"].encode()
-                swapped = b"".join(serial[i:i + 2][::-1] for i in range(0, len(serial), 2))
-                if m.group(2) == swapped and c["kind"] == "usb":
-                    # No serial in the storage descriptor: the identification falls back on the
-                    # INQUIRY serial number page, whose text it takes with byte pairs swapped.
-                    print(f"  NOTE  block {n} ({disk}) serial {m.group(2).decode()} is {c['serial']} with byte pairs"
-                          " swapped: the storage descriptor gave no serial number")
-                else:
-                    checks.expect(m.group(2) == serial, f"block {n} ({disk}) serial {c['serial']}", repr(m.group(2)))
+                # The storage descriptor carries the serial: the USB device's, the NVMe controller's.
+                checks.expect(m.group(2) == c["serial"].encode(), f"block {n} ({disk}) serial {c['serial']}",
+                              repr(m.group(2)))
             checks.expect(rest[1:] == [b"SMART Not Supported"], f"block {n} ({disk}) ends with SMART Not Supported",
                           repr(rest[1:]))
 
