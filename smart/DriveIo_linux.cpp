@@ -183,8 +183,8 @@ private:
         int sectorSize = 0;
         if (::ioctl(fd, BLKGETSIZE64, &size) != 0 || ::ioctl(fd, BLKSSZGET, &sectorSize) != 0)
             return Fail(errno);
-        const bool removable = ReadSysfsAttribute(std::string(SysfsRoot) + "/block/" + name + "/removable").value_or("0") == "1";
-        bytesReturned = CopyAnswer(BuildDiskGeometry(removable ? geometry::RemovableMedia : geometry::FixedMedia,
+        const auto removable = ReadSysfsAttribute(std::string(SysfsRoot) + "/block/" + name + "/removable");
+        bytesReturned = CopyAnswer(BuildDiskGeometry(removable == "1" ? geometry::RemovableMedia : geometry::FixedMedia,
                                                      static_cast<std::uint32_t>(sectorSize), size),
                                    output);
         return true;

@@ -136,9 +136,10 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
     const fs::path resolved = fs::canonical(device, error);
     const std::string devicePath = error ? std::string() : resolved.string();
     std::string sataSpeed;
-    if (const int port = LibataPortNumber(devicePath); port != 0)
-        sataSpeed = ReadAttribute(fs::path(sysRoot) / "class" / "ata_link" / ("link" + std::to_string(port)) / "sata_spd")
-                        .value_or("");
+    if (const int port = LibataPortNumber(devicePath); port != 0) {
+        const fs::path link = fs::path(sysRoot) / "class" / "ata_link" / ("link" + std::to_string(port));
+        sataSpeed = ReadAttribute(link / "sata_spd").value_or("");
+    }
 
     StorageDescriptorFields fields;
     fields.BusType = BusTypeFromSysfs(name, devicePath, sataSpeed);
