@@ -2,35 +2,13 @@
 
 #include "base/Text.h"
 #include "net/IdInternetDate.h"
+#include "net/IdStack.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
 namespace {
-
-// Four dot-separated numbers from 0 to 255.
-bool IsIPv4Address(const std::string& host)
-{
-    int parts = 0;
-    size_t start = 0;
-    while (true) {
-        const size_t dot = host.find('.', start);
-        const std::string part = host.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-        if (part.empty() || part.size() > 3)
-            return false;
-        for (char c : part)
-            if (!std::isdigit(static_cast<unsigned char>(c)))
-                return false;
-        if (std::stoi(part) > 255)
-            return false;
-        ++parts;
-        if (dot == std::string::npos)
-            break;
-        start = dot + 1;
-    }
-    return parts == 4;
-}
 
 std::string Unquote(std::string text)
 {
@@ -93,7 +71,9 @@ void TIdNetscapeCookie::LoadAttribute(const std::string& name, const std::string
 bool TIdNetscapeCookie::IsValidCookie(const std::string& host) const
 {
     // Host names do not depend on case, so neither does the comparison.
-    if (IsIPv4Address(host))
+    // The same test the connection uses, so a host it connects to by number ("0192.0.2.7"
+    // too) never takes cookies for a "domain" of other addresses.
+    if (TIdStack::IsIP(host))
         return Domain == host;
     if (host.empty() || host[0] == '.' || Domain.empty())
         return false;
@@ -118,11 +98,13 @@ void TIdNetscapeCookie::Assign(const TIdNetscapeCookie& other)
 void TIdCookieRFC2109::LoadAttribute(const std::string& name, const std::string& value)
 {
     if (name == "MAX-AGE") {
-        // A lifetime in seconds from now; 0 or less ends the cookie at once.
+        // A lifetime in seconds from now; 0 or less ends the cookie at once. The server may
+        // name any number, so the date is held to the last one an expiry text can carry.
+        constexpr long long Latest = 253402300799;  // 31 Dec 9999 23:59:59 GMT
         char* end = nullptr;
         const long long seconds = std::strtoll(value.c_str(), &end, 10);
         if (!value.empty() && *end == '\0')
-            Expires = UnixTimeToInternetDate(seconds > 0 ? UnixTimeNow() + seconds : 0);
+            Expires = UnixTimeToInternetDate(seconds > 0 ? std::min(UnixTimeNow() + std::min(seconds, Latest), Latest) : 0);
     } else if (name == "COMMENT") {
         Comment = Unquote(value);
     } else if (name == "VERSION") {

@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "net/IdInternetDate.h"
+#include "net/IdStack.h"
 
 #include <algorithm>
 #include <mutex>
@@ -26,6 +27,9 @@ bool DomainMatches(const std::string& domain, const std::string& host)
         return false;
     if (SameText(bare, host))
         return true;
+    // An address has no parent domains: ".0.2.7" would reach every machine ending in it.
+    if (TIdStack::IsIP(host))
+        return false;
     return host.size() > bare.size() && host[host.size() - bare.size() - 1] == '.' &&
            SameText(host.substr(host.size() - bare.size()), bare);
 }
