@@ -65,6 +65,14 @@ Form1View::Form1View(RunOperations operations, std::string uploadURL, MessageBox
         field->installEventFilter(this);
 }
 
+Form1View::~Form1View()
+{
+    // A field that has the focus gives it up while it is destroyed, after the form it would
+    // report leaving to: the window stops watching the fields first.
+    for (QLineEdit* field : {&edUser, &edPhone, &edEmail})
+        field->removeEventFilter(this);
+}
+
 void Form1View::LayOut()
 {
     setFixedSize(401, 357);

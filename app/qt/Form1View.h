@@ -18,6 +18,7 @@
 class Form1View : public QWidget, public MainView {
 public:
     Form1View(RunOperations operations, std::string uploadURL, MessageBoxFunction showBox = ShowMessageBox);
+    ~Form1View() override;
 
     TForm1& Form() { return form_; }
     Form2View& Preview() { return Form2; }
