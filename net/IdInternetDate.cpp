@@ -169,8 +169,8 @@ std::string UnixTimeToInternetDate(std::int64_t unixTime)
     const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
     const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    const std::string monthName = std::string(1, MonthNames[static_cast<size_t>(month - 1)][0]) +
-                                  LowerCase(std::string(MonthNames[static_cast<size_t>(month - 1)] + 1));
+    std::string monthName = LowerCase(MonthNames[static_cast<size_t>(month - 1)]);
+    monthName[0] = MonthNames[static_cast<size_t>(month - 1)][0];
     return Format("%s, %02d %s %04lld %02d:%02d:%02d GMT", DayNames[static_cast<size_t>(weekday)], day,
                   monthName.c_str(), static_cast<long long>(year), static_cast<int>(seconds / 3600),
                   static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));

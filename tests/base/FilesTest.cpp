@@ -2,6 +2,7 @@
 #include "base/FileStream.h"
 #include "base/FileSystem.h"
 #include "base/StringList.h"
+#include "base/SystemError.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,14 @@
 #include <iterator>
 
 namespace {
+
+// The system's codes for a missing file and a missing folder: one code on POSIX, two on Windows.
+constexpr unsigned FileNotFound = 2;
+#ifdef _WIN32
+constexpr unsigned PathNotFound = 3;
+#else
+constexpr unsigned PathNotFound = 2;
+#endif
 
 std::string ReadWhole(const std::string& name)
 {
@@ -50,15 +59,15 @@ TEST(FileStream, ErrorsNameTheFullPathAndTheSystemReason)
         TFileStream missing("no-such-file.smart", TFileMode::fmOpenReadShareDenyWrite);
         FAIL() << "opened a missing file";
     } catch (const EFOpenError& e) {
-        EXPECT_EQ(e.Message, "Cannot open file \"" + ExpandFileName("no-such-file.smart") +
-                                 "\". No such file or directory");
+        EXPECT_EQ(e.Message, "Cannot open file \"" + ExpandFileName("no-such-file.smart") + "\". " +
+                                 SysErrorMessage(FileNotFound));
     }
     try {
         TFileStream bad("no-such-dir/x.smart", TFileMode::fmCreate);
         FAIL() << "created a file in a missing folder";
     } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Message, "Cannot create file \"" + ExpandFileName("no-such-dir/x.smart") +
-                                 "\". No such file or directory");
+        EXPECT_EQ(e.Message, "Cannot create file \"" + ExpandFileName("no-such-dir/x.smart") + "\". " +
+                                 SysErrorMessage(PathNotFound));
     }
 }
 

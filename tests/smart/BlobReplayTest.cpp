@@ -187,7 +187,7 @@ TEST(BlobReplay, EveryBlobAgreesWithSkdump)
 
 TEST(BlobReplay, FujitsuTableWithHolesKeepsItsLastEntries)
 {
-    const std::string output = RunCommand(std::string(QM_REPLAY) + " '" QM_TEST_DATA "/smart-blobs/FUJITSU_MHY2120BH--0084000D'");
+    const std::string output = RunCommand(std::string(QM_REPLAY) + " \"" QM_TEST_DATA "/smart-blobs/FUJITSU_MHY2120BH--0084000D\"");
     EXPECT_NE(output.find("\r\n203;Number of data correction errors.;-;100;100;0;433705124726;N;N;N\r\n"),
               std::string::npos);
     EXPECT_NE(output.find("\r\n240;Head Flying Hours;-;200;200;0;0;N;Y;Y\r\n===| END DISK Report |"), std::string::npos);
