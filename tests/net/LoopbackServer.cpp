@@ -60,9 +60,9 @@ bool TPeer::ReadToClose()
     return Log.ClientClosed;
 }
 
-void TPeer::Send(const std::string& bytes)
+bool TPeer::Send(const std::string& bytes)
 {
-    testnet::SendAll(socket_, bytes);
+    return testnet::SendAll(socket_, bytes);
 }
 
 void TPeer::Close()

@@ -32,7 +32,8 @@ public:
     bool ReadRequest();
     // Reads until the client closes; true when it did.
     bool ReadToClose();
-    void Send(const std::string& bytes);
+    // False when the client no longer takes bytes (it closed or went away).
+    bool Send(const std::string& bytes);
     // Ends the connection from this side.
     void Close();
 
