@@ -187,10 +187,16 @@ TEST(BlobReplay, EveryBlobAgreesWithSkdump)
 
 TEST(BlobReplay, FujitsuTableWithHolesKeepsItsLastEntries)
 {
-    const std::string output = RunCommand(std::string(QM_REPLAY) + " \"" QM_TEST_DATA "/smart-blobs/FUJITSU_MHY2120BH--0084000D\"");
-    EXPECT_NE(output.find("\r\n203;Number of data correction errors.;-;100;100;0;433705124726;N;N;N\r\n"),
-              std::string::npos);
-    EXPECT_NE(output.find("\r\n240;Head Flying Hours;-;200;200;0;0;N;Y;Y\r\n===| END DISK Report |"), std::string::npos);
+    StoredBlocksDrive io({LoadSkdumpFile(QM_TEST_DATA "/smart-blobs/FUJITSU_MHY2120BH--0084000D")});
+    TDriveResult drive;
+    TSmartResult smart;
+    ASSERT_TRUE(ReadSmartInfo(io, 0, drive, smart));
+    ASSERT_EQ(smart.AttrCount, 21);
+    EXPECT_EQ(smart.AttrId[19], 203);
+    EXPECT_EQ(smart.AttrRawValue[19], 433705124726);
+    EXPECT_EQ(smart.AttrId[20], 240);
+    EXPECT_EQ(smart.AttrCurrent[20], 200);
+    EXPECT_EQ(smart.AttrThreshold[20], 0);
 }
 
 TEST(BlobReplay, UnreadableFileIsAnErrorWithoutOutput)
