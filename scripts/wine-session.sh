@@ -20,9 +20,6 @@ wine_session_start() {
   # No Mono or Gecko: nothing here needs them, and installing them would ask for the network.
   WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 wineboot -i >/dev/null 2>&1
   timeout 120 wineserver -w
-  # One server for the whole session: a server that exits between two programs can leave the
-  # next one talking to a closing socket ("recvmsg: Connection reset by peer").
-  wineserver -p
 }
 
 wine_session_stop() {
