@@ -63,7 +63,8 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count)
     return count;
 }
 
-std::int32_t TMemoryStream::Read(void* buffer, std::int32_t count)
+template <class Bytes>
+std::int32_t TContainerStream<Bytes>::Read(void* buffer, std::int32_t count)
 {
     const std::int64_t available = Size() - position_;
     if (count <= 0 || available <= 0)
@@ -74,7 +75,8 @@ std::int32_t TMemoryStream::Read(void* buffer, std::int32_t count)
     return n;
 }
 
-std::int32_t TMemoryStream::Write(const void* buffer, std::int32_t count)
+template <class Bytes>
+std::int32_t TContainerStream<Bytes>::Write(const void* buffer, std::int32_t count)
 {
     if (count <= 0)
         return 0;
@@ -86,55 +88,25 @@ std::int32_t TMemoryStream::Write(const void* buffer, std::int32_t count)
     return count;
 }
 
-std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
+template <class Bytes>
+std::int64_t TContainerStream<Bytes>::Seek(std::int64_t offset, TSeekOrigin origin)
 {
     position_ = std::max<std::int64_t>(0, NewPosition(offset, origin, position_, Size()));
     return position_;
 }
 
-void TMemoryStream::SetSize(std::int64_t size)
+template <class Bytes>
+void TContainerStream<Bytes>::SetSize(std::int64_t size)
 {
     data_.resize(static_cast<size_t>(std::max<std::int64_t>(0, size)));
     position_ = std::min(position_, Size());
 }
+
+template class TContainerStream<std::vector<unsigned char>>;
+template class TContainerStream<std::string>;
 
 void TMemoryStream::Clear()
 {
     data_.clear();
     position_ = 0;
-}
-
-std::int32_t TStringStream::Read(void* buffer, std::int32_t count)
-{
-    const std::int64_t available = Size() - position_;
-    if (count <= 0 || available <= 0)
-        return 0;
-    const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(count, available));
-    std::memcpy(buffer, data_.data() + position_, static_cast<size_t>(n));
-    position_ += n;
-    return n;
-}
-
-std::int32_t TStringStream::Write(const void* buffer, std::int32_t count)
-{
-    if (count <= 0)
-        return 0;
-    const auto end = static_cast<size_t>(position_ + count);
-    if (end > data_.size())
-        data_.resize(end);
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
-    position_ += count;
-    return count;
-}
-
-std::int64_t TStringStream::Seek(std::int64_t offset, TSeekOrigin origin)
-{
-    position_ = std::max<std::int64_t>(0, NewPosition(offset, origin, position_, Size()));
-    return position_;
-}
-
-void TStringStream::SetSize(std::int64_t size)
-{
-    data_.resize(static_cast<size_t>(std::max<std::int64_t>(0, size)));
-    position_ = std::min(position_, Size());
 }

@@ -32,37 +32,36 @@ public:
     std::int64_t CopyFrom(TStream& source, std::int64_t count);
 };
 
-// A growing in-memory stream.
-class TMemoryStream : public TStream {
+// A growing in-memory stream over a contiguous byte container.
+template <class Bytes>
+class TContainerStream : public TStream {
 public:
+    TContainerStream() = default;
+    explicit TContainerStream(Bytes bytes) : data_(std::move(bytes)) {}
+
     std::int32_t Read(void* buffer, std::int32_t count) override;
     std::int32_t Write(const void* buffer, std::int32_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
     void SetSize(std::int64_t size) override;
 
-    void Clear();
-    const std::vector<unsigned char>& Memory() const { return data_; }
-
-private:
-    std::vector<unsigned char> data_;
+protected:
+    Bytes data_;
     std::int64_t position_ = 0;
 };
 
-// An in-memory stream whose whole content reads back as one 8-bit text.
-class TStringStream : public TStream {
+extern template class TContainerStream<std::vector<unsigned char>>;
+extern template class TContainerStream<std::string>;
+
+class TMemoryStream : public TContainerStream<std::vector<unsigned char>> {
 public:
-    explicit TStringStream(std::string text = {}) : data_(std::move(text)) {}
+    void Clear();
+    const std::vector<unsigned char>& Memory() const { return data_; }
+};
 
-    std::int32_t Read(void* buffer, std::int32_t count) override;
-    std::int32_t Write(const void* buffer, std::int32_t count) override;
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
-    std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
-    void SetSize(std::int64_t size) override;
-
+// An in-memory stream whose whole content reads back as one 8-bit text.
+class TStringStream : public TContainerStream<std::string> {
+public:
+    explicit TStringStream(std::string text = {}) : TContainerStream(std::move(text)) {}
     const std::string& DataString() const { return data_; }
-
-private:
-    std::string data_;
-    std::int64_t position_ = 0;
 };
