@@ -4,6 +4,7 @@
 #include "app/win32/Banner.h"
 #include "app/win32/Fonts.h"
 #include "app/win32/Form2Window.h"
+#include "app/win32/ObjectWindowProc.h"
 #include "base/Exception.h"
 
 #include <commctrl.h>
@@ -86,7 +87,7 @@ Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::stri
       banner_(LoadBanner(instance, Form1Layout::Find(Form1Layout::Image1).Width,
                          Form1Layout::Find(Form1Layout::Image1).Height))
 {
-    RegisterClassOnce(instance, WindowProc);
+    RegisterClassOnce(instance, ObjectWindowProc<Form1Window>);
     const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
     window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this));
@@ -237,20 +238,6 @@ void Form1Window::Close()
 {
     // Closing is asked for, not done here: the handler that asks is still running.
     PostMessageA(window_.get(), WM_CLOSE, 0, 0);
-}
-
-LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY)
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    if (!self || !self->window_)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 #include "app/win32/Form2Window.h"
 
 #include "app/win32/Fonts.h"
+#include "app/win32/ObjectWindowProc.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
 
 Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFormFont())
 {
-    RegisterClassOnce(instance, WindowProc);
+    RegisterClassOnce(instance, ObjectWindowProc<Form2Window>);
     window_.reset(CreateWindowExA(0, ClassName, "Content to Send", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   OuterWidth, OuterHeight, owner, nullptr, instance, this));
     RECT client {};
@@ -68,20 +69,6 @@ void Form2Window::CentreOnOwner()
     const int left = owner.left + (owner.right - owner.left - OuterWidth) / 2;
     const int top = owner.top + (owner.bottom - owner.top - OuterHeight) / 2;
     SetWindowPos(window_.get(), nullptr, left, top, OuterWidth, OuterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CALLBACK Form2Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Form2Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY)
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    if (!self || !self->window_)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT Form2Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
