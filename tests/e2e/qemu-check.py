@@ -126,8 +126,8 @@ def main():
     args = ap.parse_args()
 
     checks = Checks()
-    for spec in args.boot:
-        name, log = spec.split("=", 1)
+    for boot in args.boot:
+        name, log = boot.split("=", 1)
         configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors"), d.split(":")[1:]))
                       for d in args.disk if d.split(":", 1)[0] == name]
         for c in configured:
