@@ -1,12 +1,4 @@
-# Cross build of the Windows product: 32-bit MinGW-w64, runtime linked statically.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Cross build of the Windows product: 32-bit MinGW-w64. Its tests run under 32-bit Wine.
+set(QM_MINGW_TARGET i686)
+include(${CMAKE_CURRENT_LIST_DIR}/MingwToolchain.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

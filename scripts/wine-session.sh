@@ -1,9 +1,21 @@
 # Sourced by the scripts that run Windows programs: a virtual X display and a fresh Wine prefix
 # for the calling script, both taken down when it exits.
+#
+# wine_session_start PREFIX_DIR WIDTH sets WINE to the loader for programs of that width (32 or
+# 64) and runs Wine with it throughout. The 64-bit loader is named directly: the wine command
+# prefers the 32-bit one whenever wine32 is installed.
 
-# wine_session_start PREFIX_DIR
+# wine_loader WIDTH: the command that starts Windows programs of that width.
+wine_loader() {
+  if [ "$1" = 64 ]; then echo /usr/lib/wine/wine64; else echo wine; fi
+}
+
+# wine_session_start PREFIX_DIR WIDTH
 wine_session_start() {
   local prefix=$1 display_file
+  WINE=$(wine_loader "$2")
+  export WINE
+  if [ "$2" = 64 ]; then export WINELOADER=$WINE; else unset WINELOADER; fi
   rm -rf "$prefix"
   mkdir -p "$prefix"
   display_file=$(mktemp)
@@ -18,7 +30,7 @@ wine_session_start() {
   rm -f "$display_file"
   export WINEPREFIX=$prefix WINEDEBUG=-all
   # No Mono or Gecko: nothing here needs them, and installing them would ask for the network.
-  WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 wineboot -i >/dev/null 2>&1
+  WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 "$WINE" wineboot.exe -i >/dev/null 2>&1
   timeout 120 wineserver -w
 }
 

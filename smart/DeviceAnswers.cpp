@@ -75,7 +75,10 @@ std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(Bytes input, std::siz
     request.Direction = input[scsi::DataIn];
     request.DataLength = Get32(input, scsi::DataTransferLength);
     request.TimeoutSeconds = Get32(input, scsi::TimeOutValue);
-    request.DataOffset = Get32(input, scsi::DataBufferOffset);
+    const std::uint64_t dataOffset = scsi::GetDataBufferOffset(input);
+    if (dataOffset > UINT32_MAX)
+        return std::nullopt;
+    request.DataOffset = static_cast<std::uint32_t>(dataOffset);
     request.SenseOffset = Get32(input, scsi::SenseInfoOffset);
     request.SenseLength = input[scsi::SenseInfoLength];
 

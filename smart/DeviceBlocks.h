@@ -6,7 +6,7 @@
 #include <span>
 
 // The request and result blocks of the drive control codes, as byte offsets into packed,
-// little-endian blocks laid out exactly as the Windows interface lays them out (32-bit build).
+// little-endian blocks laid out exactly as the Windows interface lays them out.
 // Declared as offsets rather than structures so every back end and the tests share one layout
 // without an OS header or a packing pragma.
 
@@ -115,8 +115,58 @@ inline constexpr std::uint32_t RemovableMedia = 11;
 inline constexpr std::uint32_t FixedMedia = 12;
 } // namespace geometry
 
-// SCSI_PASS_THROUGH followed by the sense and data areas the identification uses.
+// SCSI_PASS_THROUGH followed by the sense and data areas the identification uses. Its data buffer
+// offset is pointer-sized, which moves that field and everything after it in a 64-bit build; the
+// layout is therefore derived from the pointer width of the build.
 namespace scsi {
+struct PassThroughLayout {
+    std::size_t OffsetFieldSize;  // the data buffer offset's width
+    std::size_t DataBufferOffset;
+    std::size_t SenseInfoOffset;
+    std::size_t Cdb;
+    std::size_t HeaderSize;  // sizeof, padded to the pointer's alignment
+    std::size_t SenseArea;
+    std::size_t DataArea;
+    std::size_t OutputSize;  // header, sense area and data area: what comes back
+    std::size_t BufferSize;  // room for the request and the answer
+};
+
+inline constexpr std::size_t SenseAreaSize = 24;  // the sense bytes asked for
+inline constexpr std::size_t SenseAreaRoom = 32;  // the room kept for them before the data area
+inline constexpr std::size_t DataAreaSize = 192;
+inline constexpr std::size_t CdbMax = 16;
+
+constexpr std::size_t AlignUp(std::size_t value, std::size_t alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+constexpr PassThroughLayout LayoutFor(std::size_t pointerSize)
+{
+    PassThroughLayout layout{};
+    layout.OffsetFieldSize = pointerSize;
+    layout.DataBufferOffset = AlignUp(20, pointerSize);
+    layout.SenseInfoOffset = layout.DataBufferOffset + pointerSize;
+    layout.Cdb = layout.SenseInfoOffset + 4;
+    layout.HeaderSize = AlignUp(layout.Cdb + CdbMax, pointerSize);
+    layout.SenseArea = layout.HeaderSize;
+    layout.DataArea = layout.SenseArea + SenseAreaRoom;
+    layout.OutputSize = layout.DataArea + DataAreaSize;
+    layout.BufferSize = layout.HeaderSize + layout.OutputSize;
+    return layout;
+}
+
+inline constexpr PassThroughLayout Layout = LayoutFor(sizeof(void*));
+
+// The 32-bit program's block as the Windows interface lays it out: 44 bytes sent, 268 announced
+// back in a 312-byte buffer; the 64-bit build's header is 56 bytes.
+static_assert(sizeof(void*) != 4 || (Layout.DataBufferOffset == 20 && Layout.SenseInfoOffset == 24 &&
+                                     Layout.Cdb == 28 && Layout.HeaderSize == 44 && Layout.SenseArea == 44 &&
+                                     Layout.DataArea == 76 && Layout.OutputSize == 268 && Layout.BufferSize == 312));
+static_assert(sizeof(void*) != 8 || (Layout.DataBufferOffset == 24 && Layout.SenseInfoOffset == 32 &&
+                                     Layout.Cdb == 36 && Layout.HeaderSize == 56 && Layout.SenseArea == 56 &&
+                                     Layout.DataArea == 88 && Layout.OutputSize == 280 && Layout.BufferSize == 336));
+
 inline constexpr std::size_t Length = 0;
 inline constexpr std::size_t ScsiStatus = 2;
 inline constexpr std::size_t PathId = 3;
@@ -127,17 +177,26 @@ inline constexpr std::size_t SenseInfoLength = 7;
 inline constexpr std::size_t DataIn = 8;
 inline constexpr std::size_t DataTransferLength = 12;
 inline constexpr std::size_t TimeOutValue = 16;
-inline constexpr std::size_t DataBufferOffset = 20;
-inline constexpr std::size_t SenseInfoOffset = 24;
-inline constexpr std::size_t Cdb = 28;
-inline constexpr std::size_t CdbMax = 16;
-inline constexpr std::size_t HeaderSize = 44;
-inline constexpr std::size_t SenseArea = 44;
-inline constexpr std::size_t SenseAreaSize = 24;
-inline constexpr std::size_t DataArea = 76;
-inline constexpr std::size_t DataAreaSize = 192;
-inline constexpr std::size_t OutputSize = 268;
-inline constexpr std::size_t BufferSize = 312;
+inline constexpr std::size_t DataBufferOffset = Layout.DataBufferOffset;
+inline constexpr std::size_t SenseInfoOffset = Layout.SenseInfoOffset;
+inline constexpr std::size_t Cdb = Layout.Cdb;
+inline constexpr std::size_t HeaderSize = Layout.HeaderSize;
+inline constexpr std::size_t SenseArea = Layout.SenseArea;
+inline constexpr std::size_t DataArea = Layout.DataArea;
+inline constexpr std::size_t OutputSize = Layout.OutputSize;
+inline constexpr std::size_t BufferSize = Layout.BufferSize;
+
+inline std::uint64_t GetDataBufferOffset(Bytes b)
+{
+    return Layout.OffsetFieldSize == 8 ? Get64(b, DataBufferOffset) : Get32(b, DataBufferOffset);
+}
+inline void PutDataBufferOffset(MutableBytes b, std::uint64_t offset)
+{
+    if (Layout.OffsetFieldSize == 8)
+        Put64(b, DataBufferOffset, offset);
+    else
+        Put32(b, DataBufferOffset, static_cast<std::uint32_t>(offset));
+}
 inline constexpr std::uint8_t DataInDirection = 1;
 inline constexpr std::uint8_t DataOutDirection = 0;
 inline constexpr std::uint8_t NoDataDirection = 2;

@@ -3,8 +3,35 @@
 #include "smart/DriveIo.h"
 
 #include "base/SystemError.h"
+#include "smart/DeviceBlocks.h"
 
 #include <windows.h>
+#include <ntddscsi.h>
+#include <winioctl.h>
+
+#include <cstddef>
+
+// The blocks the identification and the SMART reading lay out byte by byte are the system's own
+// structures, in this build's pointer width.
+namespace scsi = blocks::scsi;
+static_assert(sizeof(SCSI_PASS_THROUGH) == scsi::HeaderSize);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataTransferLength) == scsi::DataTransferLength);
+static_assert(offsetof(SCSI_PASS_THROUGH, TimeOutValue) == scsi::TimeOutValue);
+static_assert(offsetof(SCSI_PASS_THROUGH, DataBufferOffset) == scsi::DataBufferOffset);
+static_assert(sizeof(SCSI_PASS_THROUGH::DataBufferOffset) == scsi::Layout.OffsetFieldSize);
+static_assert(offsetof(SCSI_PASS_THROUGH, SenseInfoOffset) == scsi::SenseInfoOffset);
+static_assert(offsetof(SCSI_PASS_THROUGH, Cdb) == scsi::Cdb);
+static_assert(sizeof(STORAGE_PROPERTY_QUERY) == blocks::PropertyQuerySize);
+static_assert(sizeof(STORAGE_DEVICE_DESCRIPTOR) == blocks::descriptor::HeaderSize);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) == blocks::descriptor::BusType);
+static_assert(offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset) == blocks::descriptor::SerialNumberOffset);
+static_assert(sizeof(SENDCMDINPARAMS) == blocks::smartin::AreaSize);
+static_assert(offsetof(SENDCMDINPARAMS, irDriveRegs) + offsetof(IDEREGS, bCommandReg) == blocks::smartin::Command);
+static_assert(offsetof(SENDCMDINPARAMS, bDriveNumber) == blocks::smartin::DriveNumber);
+static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == blocks::smartout::Data);
+static_assert(offsetof(DISK_GEOMETRY_EX, DiskSize) == blocks::geometry::DiskSize);
+static_assert(offsetof(DISK_GEOMETRY_EX, Geometry) + offsetof(DISK_GEOMETRY, BytesPerSector) ==
+              blocks::geometry::BytesPerSector);
 
 namespace {
 

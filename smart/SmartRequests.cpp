@@ -56,7 +56,7 @@ void PrepareInquiry(PassThroughBlock& block, bool vitalProductData, std::uint8_t
     block[scsi::DataIn] = scsi::DataInDirection;
     Put32(block, scsi::DataTransferLength, scsi::DataAreaSize);
     Put32(block, scsi::TimeOutValue, InquiryTimeoutSeconds);
-    Put32(block, scsi::DataBufferOffset, scsi::DataArea);
+    scsi::PutDataBufferOffset(block, scsi::DataArea);
     Put32(block, scsi::SenseInfoOffset, scsi::SenseArea);
     block[scsi::Cdb + 0] = scsi::InquiryOpcode;
     block[scsi::Cdb + 1] = vitalProductData ? 1 : 0;

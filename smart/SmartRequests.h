@@ -21,7 +21,8 @@ SmartRequestBlock IdentifyRequest(std::int32_t driveNum, bool packetDevice);
 // SMART READ DATA (D0h) or READ ATTRIBUTE THRESHOLDS (D1h).
 SmartRequestBlock SmartReadRequest(std::int32_t driveNum, std::uint8_t feature);
 
-// SCSI_PASS_THROUGH with its sense and data areas; 44 bytes go out, 268 come back.
+// SCSI_PASS_THROUGH with its sense and data areas; the header goes out, header and areas come
+// back (44 and 268 bytes in the 32-bit program).
 using PassThroughBlock = std::array<std::uint8_t, blocks::scsi::BufferSize>;
 
 // Zero-fills the block and sets up INQUIRY: standard data, or the vital product data page.

@@ -3,10 +3,18 @@
 # reference receiver on loopback, is driven through its window as a customer would. The
 # receiver must get the four contact lines and one disk block per drive that Wine's WMI counts,
 # the reply box must show the receiver's answer, and no .smart file may be left behind.
-# Artefacts (screenshots, the stored report) are left in build-windows/e2e/.
+# usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
+# build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
+# build-windows/e2e/ or build-windows64/e2e/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$root/build-windows/e2e
+width=${1:-32}
+case "$width" in
+  32) main_build=$root/build-windows toolchain=toolchain-mingw32.cmake ;;
+  64) main_build=$root/build-windows64 toolchain=toolchain-mingw64.cmake ;;
+  *) echo "usage: wine-e2e.sh [32|64]" >&2; exit 2 ;;
+esac
+work=$main_build/e2e
 mkdir -p "$work"
 rm -rf "$work/run" "$work/receiver" "$work"/*.png
 mkdir -p "$work/run" "$work/receiver"
@@ -17,8 +25,8 @@ url="http://127.0.0.1:$port/vellumbox/upload.php"
 # The program with this run's URL, in its own build tree; libjpeg is shared with the main
 # Windows build when that has built it already.
 jpeg=()
-[ -f "$root/build-windows/libjpeg-turbo/install/lib/libjpeg.a" ] && jpeg=(-DQM_JPEG_WORK="$root/build-windows/libjpeg-turbo")
-cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw32.cmake" \
+[ -f "$main_build/libjpeg-turbo/install/lib/libjpeg.a" ] && jpeg=(-DQM_JPEG_WORK="$main_build/libjpeg-turbo")
+cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
       -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF -DQM_UPLOAD_URL="$url" -DQM_DIST_DIR="$work/bin" \
       "${jpeg[@]}" >/dev/null
 cmake --build "$work/build" --target QMSmartTest wine-boxtext >/dev/null
@@ -26,7 +34,7 @@ program=$work/bin/QMSmartTest.exe
 boxtext=$work/build/app/win32/wine-boxtext.exe
 
 . "$root/scripts/wine-session.sh"
-wine_session_start "$work/wineprefix"
+wine_session_start "$work/wineprefix" "$width"
 QM_RECEIVER_DATA=$work/receiver php -d upload_max_filesize=64M -d post_max_size=64M \
   -S "127.0.0.1:$port" -t "$root/server" >"$work/receiver.log" 2>&1 &
 receiver=$!
@@ -38,8 +46,8 @@ cleanup() {
 }
 trap cleanup EXIT
 # Wine draws the window frames itself (there is no window manager), so the screenshot shows them.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 fail() {
   echo "FAILED: $*" >&2
@@ -71,7 +79,7 @@ wait_gone() {
 close_box() {
   local id
   id=$(wait_window "$1")
-  timeout 60 wine "$boxtext" "$1" | tr -d '\r'
+  timeout 60 "$WINE" "$boxtext" "$1" | tr -d '\r'
   xdotool windowfocus --sync "$id" key Return
   wait_gone "$id"
 }
@@ -84,20 +92,20 @@ click_client() {
   xdotool mousemove --window "$1" $((border + $2)) $((HEIGHT - 357 - border + $3)) click 1
 }
 
-expected=$(timeout 120 wine wmic diskdrive get DeviceID 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | grep -c PHYSICALDRIVE || true)
+expected=$(timeout 120 "$WINE" wmic diskdrive get DeviceID 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | grep -c PHYSICALDRIVE || true)
 [ "$expected" -ge 1 ] || fail "Wine's wmic lists no disk drive"
 
 cd "$work/run"
 
 # Without its socket library the program stops at once with its error box, before any window.
-WINEDLLOVERRIDES=ws2_32=d wine "$program" >"$work/program.log" 2>&1 &
+WINEDLLOVERRIDES=ws2_32=d "$WINE" "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
 stop=$(close_box 'QM Smart Test')
 [ "$stop" = 'Error loading Socket interface (ws2_32.dll)!' ] || fail "start without ws2_32.dll shows: $stop"
 wait "$program_pid" && fail "the program without ws2_32.dll ended with success"
 program_pid=
 
-wine "$program" >>"$work/program.log" 2>&1 &
+"$WINE" "$program" >>"$work/program.log" 2>&1 &
 program_pid=$!
 
 greeting=$(close_box Information)
@@ -160,4 +168,4 @@ done
 kill -0 "$program_pid" 2>/dev/null && fail "the program did not end on Quit"
 wait "$program_pid" || true
 program_pid=
-echo "End to end under Wine: report of $blocks disk blocks received, screenshot $work/main-window.png"
+echo "End to end under $width-bit Wine: report of $blocks disk blocks received, screenshot $work/main-window.png"

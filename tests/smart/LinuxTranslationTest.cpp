@@ -11,6 +11,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+namespace scsi = blocks::scsi;
 
 TEST(AtaPassThrough, SmartReadOnDriveOneAs16ByteCdb)
 {
@@ -120,7 +121,7 @@ TEST(DeviceAnswers, InquiryPassThroughRoundTrip)
 {
     PassThroughBlock block;
     PrepareInquiry(block, true, 0x80);
-    const auto request = ParseScsiPassThrough(std::span(block).first(44), 268);
+    const auto request = ParseScsiPassThrough(std::span(block).first(scsi::HeaderSize), scsi::OutputSize);
     ASSERT_TRUE(request.has_value());
     EXPECT_EQ(request->Cdb, (Bytes{0x12, 0x01, 0x80, 0x00, 0xC0, 0x00}));
     const SgRequest sg = ScsiPassThroughSgRequest(*request);
@@ -130,12 +131,12 @@ TEST(DeviceAnswers, InquiryPassThroughRoundTrip)
 
     const Bytes page{0x00, 0x80, 0x00, 0x02, 'A', 'B'};
     const Bytes sense{0x70, 0, 5};
-    EXPECT_EQ(CompleteScsiPassThrough(block, *request, 2, sense, page), 76u + 6u);
+    EXPECT_EQ(CompleteScsiPassThrough(block, *request, 2, sense, page), scsi::DataArea + 6u);
     EXPECT_EQ(InquiryDataReturned(block), 6u);
     EXPECT_EQ(block[2], 2);
     EXPECT_EQ(block[7], 3);
-    EXPECT_EQ(block[44 + 2], 5);
-    EXPECT_EQ(block[76 + 4], 'A');
+    EXPECT_EQ(block[scsi::SenseArea + 2], 5);
+    EXPECT_EQ(block[scsi::DataArea + 4], 'A');
 }
 
 TEST(DeviceAnswers, MalformedPassThroughBlocks)
@@ -145,16 +146,16 @@ TEST(DeviceAnswers, MalformedPassThroughBlocks)
     const auto parsesWith = [&](std::size_t at, std::uint8_t value) {
         PassThroughBlock block = good;
         block[at] = value;
-        return ParseScsiPassThrough(std::span(block).first(44), 268).has_value();
+        return ParseScsiPassThrough(std::span(block).first(scsi::HeaderSize), scsi::OutputSize).has_value();
     };
-    EXPECT_TRUE(ParseScsiPassThrough(std::span(good).first(44), 268));
-    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(43), 268));
-    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(44), 267));  // data area does not fit
-    EXPECT_FALSE(parsesWith(0, 56));
+    EXPECT_TRUE(ParseScsiPassThrough(std::span(good).first(scsi::HeaderSize), scsi::OutputSize));
+    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(scsi::HeaderSize - 1), scsi::OutputSize));
+    EXPECT_FALSE(ParseScsiPassThrough(std::span(good).first(scsi::HeaderSize), scsi::OutputSize - 1));  // data area does not fit
+    EXPECT_FALSE(parsesWith(0, scsi::HeaderSize + 4));
     EXPECT_FALSE(parsesWith(6, 0));
     EXPECT_FALSE(parsesWith(6, 17));
     EXPECT_FALSE(parsesWith(7, 255));
-    EXPECT_FALSE(parsesWith(20, 10));  // data inside the header
+    EXPECT_FALSE(parsesWith(scsi::DataBufferOffset, 10));  // data inside the header
 }
 
 TEST(DeviceAnswers, StorageDescriptorLayout)
