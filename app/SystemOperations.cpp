@@ -1,23 +1,23 @@
 #include "app/SystemOperations.h"
 
-#include "net/IdHTTP.h"
-#include "net/IdMultipartFormData.h"
+#include "net/HttpClient.h"
+#include "net/MultipartFormData.h"
 #include "smart/smartapi.h"
-#include "wmi/CDiskDriveInfo.h"
+#include "wmi/DiskDriveInventory.h"
 
 namespace {
 
-class DiskDriveInventory : public DiskInventory {
+class WmiDiskInventory : public DiskInventory {
 public:
-    void SetActive(bool active) override { DiskDriveInfo1.SetActive(active); }
-    int ObjectsCount() const override { return DiskDriveInfo1.ObjectsCount(); }
+    void SetActive(bool active) override { DiskDriveInventory1.SetActive(active); }
+    int ObjectsCount() const override { return DiskDriveInventory1.ObjectsCount(); }
 
-    TDiskDriveInfo DiskDriveInfo1 {CreateSystemWbemServices()};
+    TDiskDriveInventory DiskDriveInventory1 {CreateSystemWbemServices()};
 };
 
 class MultipartUpload : public PreparedUpload {
 public:
-    MultipartUpload(TIdHTTP& http, const std::string& fileName) : http_(http)
+    MultipartUpload(THttpClient& http, const std::string& fileName) : http_(http)
     {
         body_.AddFile("file", fileName, "application/octet-stream");
     }
@@ -25,8 +25,8 @@ public:
     void Post(const std::string& url, TStream& reply) override { http_.Post(url, body_, reply); }
 
 private:
-    TIdHTTP& http_;
-    TIdMultiPartFormDataStream body_;
+    THttpClient& http_;
+    TMultipartFormDataStream body_;
 };
 
 class HttpReportUploader : public ReportUploader {
@@ -42,13 +42,13 @@ public:
         return std::make_unique<MultipartUpload>(HTTP, fileName);
     }
 
-    TIdHTTP HTTP;
+    THttpClient HTTP;
 };
 
 } // namespace
 
 struct SystemOperations::Parts {
-    DiskDriveInventory Inventory;
+    WmiDiskInventory Inventory;
     HttpReportUploader Uploader;
 };
 
@@ -58,7 +58,7 @@ SystemOperations::~SystemOperations() = default;
 
 void SystemOperations::Loaded()
 {
-    parts_->Inventory.DiskDriveInfo1.ReadStoredSettings(".", false);
+    parts_->Inventory.DiskDriveInventory1.ReadStoredSettings(".", false);
 }
 
 RunOperations SystemOperations::Operations()

@@ -4,7 +4,7 @@
 // comes from the page cache, so this is the body's own cost, not the disk's.
 
 #include "base/FileStream.h"
-#include "net/IdMultipartFormData.h"
+#include "net/MultipartFormData.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,7 +53,7 @@ const BenchFile& TheFile()
 void BM_MultipartBodyRead(benchmark::State& state)
 {
     const auto blockSize = static_cast<std::int32_t>(state.range(0));
-    TIdMultiPartFormDataStream body;
+    TMultipartFormDataStream body;
     body.AddFile("file", TheFile().Name(), "application/octet-stream");
     std::vector<char> block(static_cast<size_t>(blockSize));
     std::int64_t bodyBytes = 0;

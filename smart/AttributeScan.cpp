@@ -16,12 +16,12 @@ constexpr std::uint16_t FlagPreFail = 0x0001;
 constexpr std::uint16_t FlagErrorRate = 0x0008;
 constexpr std::uint16_t FlagEvents = 0x0010;
 
-constexpr std::int32_t IdSpinUpTime = 3;
-constexpr std::int32_t IdStartStopCount = 4;
-constexpr std::int32_t IdReallocated = 5;
-constexpr std::int32_t IdPowerOn = 9;
-constexpr std::int32_t IdPowerCycles = 12;
-constexpr std::int32_t IdTemperature = 194;
+constexpr std::int32_t SpinUpTimeId = 3;
+constexpr std::int32_t StartStopCountId = 4;
+constexpr std::int32_t ReallocatedId = 5;
+constexpr std::int32_t PowerOnId = 9;
+constexpr std::int32_t PowerCyclesId = 12;
+constexpr std::int32_t TemperatureId = 194;
 
 std::size_t EntryOffset(int k)
 {
@@ -33,11 +33,11 @@ void CountRawValue(const TSmartAttrEntry& entry, TSmartResult& smart)
     if (entry.Raw <= 0 || entry.Raw >= CounterLimit)
         return;
     const auto raw = static_cast<std::int32_t>(entry.Raw);
-    if (entry.Id == IdReallocated)
+    if (entry.Id == ReallocatedId)
         smart.ReallocatedSectors = raw;
-    else if (entry.Id == IdPowerOn)
+    else if (entry.Id == PowerOnId)
         smart.PowerOnTime = raw / 60 + 1;
-    else if (entry.Id == IdPowerCycles)
+    else if (entry.Id == PowerCyclesId)
         smart.PowerCycleCount = raw;
 }
 
@@ -89,7 +89,7 @@ std::string JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold,
     if (entry.Worst < threshold)
         return "Failed In Past";
     const std::int32_t margin = threshold + (best - threshold) / 2;
-    if (entry.Current < margin || (entry.Id == IdReallocated && entry.Raw > ReallocatedWarning))
+    if (entry.Current < margin || (entry.Id == ReallocatedId && entry.Raw > ReallocatedWarning))
         return "Warning";
     return "OK";
 }
@@ -117,7 +117,7 @@ void ScanAttributes(blocks::Bytes data, blocks::Bytes thresholds, TSmartResult& 
         CountRawValue(entry, smart);
         // A drive that reports spin-up or start/stop values above 230 normalises to 253, not 100;
         // the margin follows from this entry on.
-        if ((entry.Id == IdSpinUpTime || entry.Id == IdStartStopCount) && entry.Current > HighBestTrigger)
+        if ((entry.Id == SpinUpTimeId || entry.Id == StartStopCountId) && entry.Current > HighBestTrigger)
             best = HighBest;
 
         smart.AttrState[slot] = JudgeAttribute(entry, threshold, best);
@@ -126,7 +126,7 @@ void ScanAttributes(blocks::Bytes data, blocks::Bytes thresholds, TSmartResult& 
         else if (smart.AttrState[slot] == "Warning")
             ++smart.WarningCount;
 
-        if (entry.Id == IdTemperature)
+        if (entry.Id == TemperatureId)
             TakeTemperature(entry, smart);
         ++i;
     }

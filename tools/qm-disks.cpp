@@ -2,8 +2,8 @@
 // first line, then one line per drive with its DeviceID, Model, Size and InterfaceType
 // separated by tabs.
 
-#include "wmi/CDiskDriveInfo.h"
 #include "wmi/ComApartment.h"
+#include "wmi/DiskDriveInventory.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -13,7 +13,7 @@ int main()
 {
     const ComApartment apartment;
     try {
-        TDiskDriveInfo disks(CreateSystemWbemServices());
+        TDiskDriveInventory disks(CreateSystemWbemServices());
         disks.SetHost(".");
         disks.SetActive(true);
         std::printf("%d\n", disks.ObjectsCount());

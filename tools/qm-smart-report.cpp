@@ -5,8 +5,8 @@
 #include "app/ReportLines.h"
 #include "base/StandardOutput.h"
 #include "smart/smartapi.h"
-#include "wmi/CDiskDriveInfo.h"
 #include "wmi/ComApartment.h"
+#include "wmi/DiskDriveInventory.h"
 
 #include <cstdio>
 
@@ -15,7 +15,7 @@ int main()
     const ComApartment apartment;
     int diskCount = 0;
     try {
-        TDiskDriveInfo inventory(CreateSystemWbemServices());
+        TDiskDriveInventory inventory(CreateSystemWbemServices());
         inventory.SetHost(".");
         inventory.SetActive(true);
         diskCount = inventory.ObjectsCount();

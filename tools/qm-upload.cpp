@@ -6,9 +6,9 @@
 #include "base/StandardError.h"
 #include "base/StandardOutput.h"
 #include "base/Streams.h"
-#include "net/IdHTTP.h"
-#include "net/IdMultipartFormData.h"
-#include "net/IdStack.h"
+#include "net/HttpClient.h"
+#include "net/MultipartFormData.h"
+#include "net/SocketStack.h"
 
 #include <exception>
 #include <iostream>
@@ -27,10 +27,10 @@ int main(int argc, char** argv)
     bool failed = false;
     try {
         StartSocketInterface();
-        TIdHTTP HTTP;
+        THttpClient HTTP;
         // The main window's stored settings: no options.
         HTTP.HTTPOptions.clear();
-        TIdMultiPartFormDataStream body;
+        TMultipartFormDataStream body;
         body.AddFile("file", fileName, "application/octet-stream");
         HTTP.Post(url, body, reply);
     } catch (const std::exception& e) {

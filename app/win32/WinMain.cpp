@@ -5,7 +5,7 @@
 #include "app/win32/Form2Window.h"
 #include "app/win32/MessageLoop.h"
 #include "base/ErrorBox.h"
-#include "net/IdStack.h"
+#include "net/SocketStack.h"
 #include "wmi/ComApartment.h"
 
 #include <windows.h>

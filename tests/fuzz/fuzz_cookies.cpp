@@ -6,9 +6,9 @@
 // hosts could set: the host itself, or "." and the host's rest after its first label.
 
 #include "base/Text.h"
-#include "net/IdCookieManager.h"
-#include "net/IdStack.h"
-#include "net/IdURI.h"
+#include "net/CookieManager.h"
+#include "net/SocketStack.h"
+#include "net/Uri.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,7 +34,7 @@ std::vector<std::string> Lines(const std::string& text)
 void AllowDomainsOf(const std::string& host, std::set<std::string>& allowed)
 {
     allowed.insert(LowerCase(host));
-    if (TIdStack::IsIP(host))
+    if (TSocketStack::IsNumericAddress(host))
         return;
     const std::size_t dot = host.find('.');
     if (dot != std::string::npos && host.find('.', dot + 1) != std::string::npos)
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> lines = Lines(std::string(reinterpret_cast<const char*>(data), size));
     std::string host = lines[0];
     std::set<std::string> allowed;
-    TIdCookieManager manager;
+    TCookieManager manager;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line.empty())
@@ -57,23 +57,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (line[0]) {
         case '1':
             AllowDomainsOf(host, allowed);
-            manager.AddCookie(rest, host);
+            manager.AddSetCookie(rest, host);
             break;
         case '2':
             AllowDomainsOf(host, allowed);
-            manager.AddCookie2(rest, host);
+            manager.AddSetCookie2(rest, host);
             break;
         case 'h':
             host = rest;
             break;
         case 'u':
-            (void)manager.GenerateCookieList(TIdURI(rest), false);
-            (void)manager.GenerateCookieList(TIdURI(rest), true);
+            (void)manager.CookieListFor(TUri(rest), false);
+            (void)manager.CookieListFor(TUri(rest), true);
             break;
         default:
             break;
         }
-        for (const std::string& domain : manager.CookieCollection().Domains())
+        for (const std::string& domain : manager.Cookies().Domains())
             if (allowed.count(LowerCase(domain)) == 0)
                 std::abort();
     }

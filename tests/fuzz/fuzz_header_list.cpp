@@ -7,7 +7,7 @@
 
 #include "base/StringList.h"
 #include "base/Text.h"
-#include "net/IdHeaderList.h"
+#include "net/HeaderList.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    TIdHeaderList headers;
+    THeaderList headers;
     headers.FoldLength = data[0] & 0x7F;
     headers.CaseSensitive = (data[0] & 0x80) != 0;
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     for (int i = 0; i < headers.Count(); ++i) {
-        const std::string name = headers.Names(i);
-        (void)headers.Value(i);
+        const std::string name = headers.NameAt(i);
+        (void)headers.ValueAt(i);
         const int found = headers.IndexOfName(name);
         if (!name.empty() && (found < 0 || found > i))
             std::abort();
@@ -62,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string name = last.substr(0, colon);
     const std::string value = last.substr(colon + 1);
-    headers.SetValues(name, value);
+    headers.SetValue(name, value);
     if (name.empty() || value.empty() || name[0] == ' ' || name[0] == '\t')
         return 0;
-    const std::string back = headers.Values(name);
+    const std::string back = headers.ValueOf(name);
     if (WithoutBlanks(back) != WithoutBlanks(Trim(value)))
         std::abort();
     return 0;

@@ -9,8 +9,8 @@
 
 #include "base/Exception.h"
 #include "base/Streams.h"
-#include "net/IdHTTP.h"
-#include "net/IdStack.h"
+#include "net/HttpClient.h"
+#include "net/SocketStack.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -34,24 +34,24 @@ struct TScript {
 
 TScript* CurrentScript = nullptr;
 
-class TScriptedStack : public TIdStack {
+class TScriptedStack : public TSocketStack {
 public:
-    TIdStackSocketHandle WSSocket() override { return nextSocket_++; }
-    int WSBind(TIdStackSocketHandle, const std::string&, int) override { return 0; }
-    int WSConnect(TIdStackSocketHandle, const std::string&, int) override { return 0; }
-    int WSSelectRead(TIdStackSocketHandle, int timeoutMs) override
+    TPlatformSocket OpenSocket() override { return nextSocket_++; }
+    int Bind(TPlatformSocket, const std::string&, int) override { return 0; }
+    int Connect(TPlatformSocket, const std::string&, int) override { return 0; }
+    int WaitReadable(TPlatformSocket, int timeoutMs) override
     {
         TScript& s = *CurrentScript;
         if (timeoutMs >= 0 && s.TimeOuts && s.Waits++ % 2 == 1)
             return 0;
         return 1;
     }
-    int WSRecv(TIdStackSocketHandle, void* buffer, int length) override
+    int Receive(TPlatformSocket, void* buffer, int length) override
     {
         TScript& s = *CurrentScript;
         if (s.At == s.Size) {
             if (s.EndWithReset)
-                return Failed(Id_WSAECONNRESET);
+                return Failed(WinsockError::ConnectionReset);
             return 0;
         }
         std::size_t n = std::min(static_cast<std::size_t>(length), s.Size - s.At);
@@ -61,40 +61,40 @@ public:
         s.At += n;
         return static_cast<int>(n);
     }
-    int WSSend(TIdStackSocketHandle, const void*, int length) override { return length; }
-    int WSShutdown(TIdStackSocketHandle, TIdShutdownHow) override { return 0; }
-    int WSCloseSocket(TIdStackSocketHandle) override { return 0; }
-    int WSGetSockName(TIdStackSocketHandle, std::string& ip, int& port) override
+    int Send(TPlatformSocket, const void*, int length) override { return length; }
+    int Shutdown(TPlatformSocket, ShutdownSide) override { return 0; }
+    int CloseSocket(TPlatformSocket) override { return 0; }
+    int GetLocalAddress(TPlatformSocket, std::string& ip, int& port) override
     {
         ip = "127.0.0.1";
         port = 49152;
         return 0;
     }
-    int WSGetPeerName(TIdStackSocketHandle, std::string& ip, int& port) override
+    int GetPeerAddress(TPlatformSocket, std::string& ip, int& port) override
     {
         ip = "192.0.2.7";
         port = 80;
         return 0;
     }
-    int WSSetNoDelay(TIdStackSocketHandle) override { return 0; }
-    std::string WSGetHostByName(const std::string&) override { return "192.0.2.7"; }
-    int WSGetLastError() override { return lastError_; }
+    int SetNoDelay(TPlatformSocket) override { return 0; }
+    std::string LookupHost(const std::string&) override { return "192.0.2.7"; }
+    int LastCallError() override { return lastError_; }
 
 private:
     int Failed(int code)
     {
         lastError_ = code;
-        return Id_SOCKET_ERROR;
+        return SocketCallFailed;
     }
 
-    TIdStackSocketHandle nextSocket_ = 3;
+    TPlatformSocket nextSocket_ = 3;
     int lastError_ = 0;
 };
 
 } // namespace
 
 // The port's platform side, which the fuzz build takes from here instead of the sockets.
-std::unique_ptr<TIdStack> NewPlatformStack()
+std::unique_ptr<TSocketStack> NewPlatformStack()
 {
     return std::make_unique<TScriptedStack>();
 }
@@ -114,30 +114,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     script.Size = size - 2;
     CurrentScript = &script;
 
-    TIdHTTP http;
+    THttpClient http;
     http.HTTPOptions.clear();
     if (settings & 0x01) {
         http.HandleRedirects = true;
         http.RedirectMaximum = 4;
     }
     if (settings & 0x02) {
-        http.ProtocolVersion = TIdHTTPProtocolVersion::pv1_1;
-        http.HTTPOptions.insert(TIdHTTPOption::hoKeepOrigProtocol);
+        http.ProtocolVersion = THttpVersion::pv1_1;
+        http.HTTPOptions.insert(THttpOption::hoKeepOrigProtocol);
     }
     if (settings & 0x04)
-        http.MaxLineAction = TIdMaxLineAction::maSplit;
+        http.MaxLineAction = TMaxLineAction::maSplit;
     if (settings & 0x08)
         http.AllowCookies = false;
     if (settings & 0x10) {
-        http.HTTPOptions.insert(TIdHTTPOption::hoInProcessAuth);
-        http.OnAuthorization = [](TIdCustomHTTP&, TIdAuthentication& authentication, bool& handled) {
+        http.HTTPOptions.insert(THttpOption::hoInProcessAuth);
+        http.OnAuthorization = [](TCustomHttpClient&, TAuthenticationScheme& authentication, bool& handled) {
             authentication.Username = "customer";
             authentication.Password = "secret";
             handled = true;
         };
     }
     if (settings & 0x40)
-        http.OnRedirect = [](TIdCustomHTTP&, std::string&, int&, bool& handled, TIdHTTPMethod&) { handled = true; };
+        http.OnRedirect = [](TCustomHttpClient&, std::string&, int&, bool& handled, THttpMethod&) { handled = true; };
     if (settings & 0x80)
         http.MaxLineLength = 64;
 

@@ -7,7 +7,7 @@
 #include "base/DosDateTime.h"
 #include "base/StringList.h"
 #include "base/Streams.h"
-#include "net/IdMultipartFormData.h"
+#include "net/MultipartFormData.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     now.Year = 2024;
     now.Month = 5;
     now.Day = 17;
-    TIdMultiPartFormDataStream body(now);
+    TMultipartFormDataStream body(now);
     std::list<TStringStream> streams;
     std::list<TStringList> lists;
     bool fileUsed = false;
@@ -75,11 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string content = input.ConsumeRandomLengthString(4096);
         switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0:
-            body.AddFormField(name, content);
+            body.AddValueField(name, content);
             break;
         case 1:
             streams.emplace_back(content);
-            body.AddObject(name, "application/octet-stream", streams.back(), fileName);
+            body.AddContentField(name, "application/octet-stream", streams.back(), fileName);
             break;
         case 2:
             lists.emplace_back();
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     end = content.size();
                 lists.back().Add(content.substr(start, end - start));
             }
-            body.AddObject(name, "text/plain", lists.back(), fileName);
+            body.AddContentField(name, "text/plain", lists.back(), fileName);
             break;
         default:
             if (fileUsed)

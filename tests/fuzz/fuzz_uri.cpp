@@ -3,8 +3,8 @@
 // Input: a URL; after a first NUL byte, a path to resolve against the URL's path. A URL that
 // can be put back together must parse again into the same parts.
 
-#include "net/IdException.h"
-#include "net/IdURI.h"
+#include "net/NetError.h"
+#include "net/Uri.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +12,7 @@
 
 namespace {
 
-bool SameParts(const TIdURI& a, const TIdURI& b)
+bool SameParts(const TUri& a, const TUri& b)
 {
     return a.Protocol == b.Protocol && a.Host == b.Host && a.Port == b.Port && a.Path == b.Path &&
            a.Document == b.Document && a.Params == b.Params && a.Bookmark == b.Bookmark &&
@@ -34,14 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = input.substr(0, nul);
     const std::string relative = nul == std::string::npos ? std::string() : input.substr(nul + 1);
 
-    const TIdURI uri(text);
+    const TUri uri(text);
     std::string full;
     try {
-        full = uri.GetFullURI(true, true);
-    } catch (const EIdURIException&) {
+        full = uri.FullUrl(true, true);
+    } catch (const EUriError&) {
         return 0;
     }
-    (void)uri.GetFullURI(false, false);
+    (void)uri.FullUrl(false, false);
 
     // A URL made only of parts without characters of another part's syntax parses back into
     // the same parts.
@@ -50,12 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        !HasSeparators(uri.Password, "/?=#@\\") && !HasSeparators(uri.Path + uri.Document, "?=#@\\") &&
                        !HasSeparators(uri.Params + uri.Bookmark, "#\\");
     if (plain) {
-        const TIdURI again(full);
+        const TUri again(full);
         if (!SameParts(uri, again))
             std::abort();
     }
 
-    const std::string resolved = TIdURI::ResolvePath(uri.Path, relative);
+    const std::string resolved = TUri::ResolvePath(uri.Path, relative);
     // A resolved path is absolute and never climbs out of the root.
     if (resolved.empty() || resolved[0] != '/' || resolved.find("/../") != std::string::npos)
         std::abort();

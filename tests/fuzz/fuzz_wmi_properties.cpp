@@ -5,7 +5,7 @@
 // value and the name line itself; only a boolean that is none may raise, and only its own error.
 
 #include "base/ConvertError.h"
-#include "wmi/UProcedures.h"
+#include "wmi/WmiSupport.h"
 
 #include <cstdint>
 #include <cstdlib>

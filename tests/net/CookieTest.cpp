@@ -1,7 +1,7 @@
-#include "net/IdCookieManager.h"
+#include "net/CookieManager.h"
 
-#include "net/IdInternetDate.h"
-#include "net/IdURI.h"
+#include "net/InternetDate.h"
+#include "net/Uri.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +9,18 @@ namespace {
 
 const std::string Past = "Sun, 06-Nov-1994 08:49:37 GMT";
 
-std::string CookiesFor(TIdCookieManager& manager, const std::string& url, bool secure = false)
+std::string CookiesFor(TCookieManager& manager, const std::string& url, bool secure = false)
 {
-    return manager.GenerateCookieList(TIdURI(url), secure);
+    return manager.CookieListFor(TUri(url), secure);
 }
 
 } // namespace
 
 TEST(Cookie, Parsing)
 {
-    TIdCookieRFC2109 cookie;
-    cookie.SetCookie(" id = 7 ; path=\"/vellumbox\"; Expires=" + Past + "; domain=.example.com ;secure; HttpOnly");
-    EXPECT_EQ("id ", cookie.CookieName);
+    TCookie2109 cookie;
+    cookie.Parse(" id = 7 ; path=\"/vellumbox\"; Expires=" + Past + "; domain=.example.com ;secure; HttpOnly");
+    EXPECT_EQ("id ", cookie.Name);
     EXPECT_EQ(" 7", cookie.Value);
     EXPECT_EQ("/vellumbox", cookie.Path);
     EXPECT_EQ(Past, cookie.Expires);
@@ -28,9 +28,9 @@ TEST(Cookie, Parsing)
     EXPECT_TRUE(cookie.Secure);
     EXPECT_EQ("id = 7", cookie.CookieText());
 
-    TIdCookieRFC2965 second;
-    second.SetCookie("s=v=w; Version=\"1\"; Comment=hi; Discard; Port=\"80,8080\"");
-    EXPECT_EQ("s", second.CookieName);
+    TCookie2965 second;
+    second.Parse("s=v=w; Version=\"1\"; Comment=hi; Discard; Port=\"80,8080\"");
+    EXPECT_EQ("s", second.Name);
     EXPECT_EQ("v=w", second.Value);  // only the first "=" separates
     EXPECT_EQ("1", second.Version);
     EXPECT_EQ("hi", second.Comment);
@@ -38,9 +38,9 @@ TEST(Cookie, Parsing)
     EXPECT_EQ("80,8080", second.PortList);
     EXPECT_FALSE(second.Secure);
 
-    TIdNetscapeCookie bare;
-    bare.SetCookie("flagonly");
-    EXPECT_EQ("flagonly", bare.CookieName);
+    TNetscapeCookie bare;
+    bare.Parse("flagonly");
+    EXPECT_EQ("flagonly", bare.Name);
     EXPECT_EQ("", bare.Value);
 }
 
@@ -70,17 +70,17 @@ TEST(Cookie, ValidityForTheRequestHost)
         {".example.com", ".example.com", false},
     };
     for (const auto& c : cases) {
-        TIdNetscapeCookie cookie;
-        cookie.SetCookie(std::string("a=1; domain=") + c.domain);
-        EXPECT_EQ(c.valid, cookie.IsValidCookie(c.host)) << c.host << " / " << c.domain;
+        TNetscapeCookie cookie;
+        cookie.Parse(std::string("a=1; domain=") + c.domain);
+        EXPECT_EQ(c.valid, cookie.IsValidFor(c.host)) << c.host << " / " << c.domain;
     }
 }
 
 TEST(CookieManager, StoredByDomainAndSentForMatchingPaths)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("id=7; path=/vellumbox; domain=.example.com", "upload.example.com");
-    EXPECT_EQ((std::vector<std::string>{".example.com"}), manager.CookieCollection().Domains());
+    TCookieManager manager;
+    manager.AddSetCookie("id=7; path=/vellumbox; domain=.example.com", "upload.example.com");
+    EXPECT_EQ((std::vector<std::string>{".example.com"}), manager.Cookies().Domains());
 
     struct Case {
         const char* url;
@@ -101,84 +101,84 @@ TEST(CookieManager, StoredByDomainAndSentForMatchingPaths)
 
 TEST(CookieManager, InvalidCookiesAreDropped)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("a=1; domain=.other.com", "www.example.com");
-    manager.AddCookie("b=2; domain=example.com", "www.example.com");
-    manager.AddCookie2("c=3; domain=.com", "example.com");
-    EXPECT_TRUE(manager.CookieCollection().Domains().empty());
+    TCookieManager manager;
+    manager.AddSetCookie("a=1; domain=.other.com", "www.example.com");
+    manager.AddSetCookie("b=2; domain=example.com", "www.example.com");
+    manager.AddSetCookie2("c=3; domain=.com", "example.com");
+    EXPECT_TRUE(manager.Cookies().Domains().empty());
 }
 
 TEST(CookieManager, MissingDomainBecomesTheHostAndSameNameReplaces)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("session=old; path=/", "h.example");
-    manager.AddCookie("other=x", "h.example");
-    manager.AddCookie("session=new; path=/", "H.EXAMPLE");
-    EXPECT_EQ((std::vector<std::string>{"h.example"}), manager.CookieCollection().Domains());
-    EXPECT_EQ(2, manager.CookieCollection().CountFor("h.example"));
+    TCookieManager manager;
+    manager.AddSetCookie("session=old; path=/", "h.example");
+    manager.AddSetCookie("other=x", "h.example");
+    manager.AddSetCookie("session=new; path=/", "H.EXAMPLE");
+    EXPECT_EQ((std::vector<std::string>{"h.example"}), manager.Cookies().Domains());
+    EXPECT_EQ(2, manager.Cookies().CountFor("h.example"));
     EXPECT_EQ("session=new; other=x", CookiesFor(manager, "http://h.example/"));
 }
 
 TEST(CookieManager, CookieWithoutValueIsStoredButNeverSent)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("empty=; path=/", "h.example");
-    manager.AddCookie("bare", "h.example");
-    EXPECT_EQ(2, manager.CookieCollection().CountFor("h.example"));
+    TCookieManager manager;
+    manager.AddSetCookie("empty=; path=/", "h.example");
+    manager.AddSetCookie("bare", "h.example");
+    EXPECT_EQ(2, manager.Cookies().CountFor("h.example"));
     EXPECT_EQ("", CookiesFor(manager, "http://h.example/a/"));
 }
 
 TEST(CookieManager, SecureCookiesOnlyOverSecureConnections)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("plain=1", "h.example");
-    manager.AddCookie("safe=2; secure", "h.example");
+    TCookieManager manager;
+    manager.AddSetCookie("plain=1", "h.example");
+    manager.AddSetCookie("safe=2; secure", "h.example");
     EXPECT_EQ("plain=1", CookiesFor(manager, "http://h.example/"));
     EXPECT_EQ("plain=1; safe=2", CookiesFor(manager, "https://h.example/", true));
 }
 
 TEST(CookieManager, ExpiredCookiesAreRemovedBeforeSelection)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("old=1; expires=" + Past, "h.example");
-    manager.AddCookie("new=2; expires=Fri, 31 Dec 2099 23:59:59 GMT", "h.example");
-    manager.AddCookie("later=3; expires=Fri, 31-Dec-2100 23:59:59 GMT", "h.example");
-    manager.AddCookie("gone=4; max-age=0", "h.example");
-    manager.AddCookie("hour=5; max-age=3600", "h.example");
-    manager.AddCookie("session=6; expires=not a date", "h.example");
-    EXPECT_EQ(6, manager.CookieCollection().CountFor("h.example"));
+    TCookieManager manager;
+    manager.AddSetCookie("old=1; expires=" + Past, "h.example");
+    manager.AddSetCookie("new=2; expires=Fri, 31 Dec 2099 23:59:59 GMT", "h.example");
+    manager.AddSetCookie("later=3; expires=Fri, 31-Dec-2100 23:59:59 GMT", "h.example");
+    manager.AddSetCookie("gone=4; max-age=0", "h.example");
+    manager.AddSetCookie("hour=5; max-age=3600", "h.example");
+    manager.AddSetCookie("session=6; expires=not a date", "h.example");
+    EXPECT_EQ(6, manager.Cookies().CountFor("h.example"));
     EXPECT_EQ("new=2; later=3; hour=5; session=6", CookiesFor(manager, "http://h.example/"));
-    EXPECT_EQ(4, manager.CookieCollection().CountFor("h.example"));
+    EXPECT_EQ(4, manager.Cookies().CountFor("h.example"));
 
     // A later cookie of the same name that has expired deletes the stored one.
-    manager.AddCookie("hour=5; max-age=0", "h.example");
+    manager.AddSetCookie("hour=5; max-age=0", "h.example");
     EXPECT_EQ("new=2; later=3; session=6", CookiesFor(manager, "http://h.example/"));
 }
 
 TEST(CookieManager, LongestPathFirst)
 {
-    TIdCookieManager manager;
-    manager.AddCookie("root=1; path=/", "www.h.example");
-    manager.AddCookie("deep=2; path=/a/b", "www.h.example");
-    manager.AddCookie("mid=3; path=/a", "www.h.example");
-    manager.AddCookie("parent=4; path=/a/b/; domain=.h.example", "www.h.example");
-    manager.AddCookie("nopath=5", "www.h.example");
-    manager.AddCookie("upper=6; path=/A", "www.h.example");  // paths are matched with case
+    TCookieManager manager;
+    manager.AddSetCookie("root=1; path=/", "www.h.example");
+    manager.AddSetCookie("deep=2; path=/a/b", "www.h.example");
+    manager.AddSetCookie("mid=3; path=/a", "www.h.example");
+    manager.AddSetCookie("parent=4; path=/a/b/; domain=.h.example", "www.h.example");
+    manager.AddSetCookie("nopath=5", "www.h.example");
+    manager.AddSetCookie("upper=6; path=/A", "www.h.example");  // paths are matched with case
     EXPECT_EQ("parent=4; deep=2; mid=3; root=1; nopath=5", CookiesFor(manager, "http://www.h.example/a/b/c.php"));
     EXPECT_EQ("upper=6; root=1; nopath=5", CookiesFor(manager, "http://www.h.example/A/b/"));
 }
 
 TEST(CookieManager, NewCookieNotificationMayRefuse)
 {
-    TIdCookieManager manager;
+    TCookieManager manager;
     std::vector<std::string> offered;
-    manager.OnNewCookie = [&](TIdCookieManager&, TIdNetscapeCookie& cookie, bool& accept) {
-        offered.push_back(cookie.CookieName);
-        accept = cookie.CookieName != "tracker";
+    manager.OnNewCookie = [&](TCookieManager&, TNetscapeCookie& cookie, bool& accept) {
+        offered.push_back(cookie.Name);
+        accept = cookie.Name != "tracker";
     };
-    manager.AddCookie("tracker=1", "h.example");
-    manager.AddCookie("keep=2", "h.example");
-    manager.AddCookie("invalid=3; domain=.elsewhere", "h.example");
+    manager.AddSetCookie("tracker=1", "h.example");
+    manager.AddSetCookie("keep=2", "h.example");
+    manager.AddSetCookie("invalid=3; domain=.elsewhere", "h.example");
     EXPECT_EQ((std::vector<std::string>{"tracker", "keep"}), offered);
     EXPECT_EQ("keep=2", CookiesFor(manager, "http://h.example/"));
 }

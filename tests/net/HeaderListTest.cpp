@@ -1,18 +1,18 @@
-#include "net/IdHeaderList.h"
+#include "net/HeaderList.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TIdHeaderList Lines(std::initializer_list<const char*> lines)
+THeaderList Lines(std::initializer_list<const char*> lines)
 {
-    TIdHeaderList list;
+    THeaderList list;
     for (const char* line : lines)
         list.Add(line);
     return list;
 }
 
-std::vector<std::string> All(const TIdHeaderList& list)
+std::vector<std::string> All(const THeaderList& list)
 {
     return list.Lines();
 }
@@ -21,7 +21,7 @@ std::vector<std::string> All(const TIdHeaderList& list)
 
 TEST(HeaderList, ReadingValues)
 {
-    const TIdHeaderList list = Lines({
+    const THeaderList list = Lines({
         "HTTP-like line without colon",
         "Content-Type:   text/plain  ",
         "X-Folded: first part",
@@ -46,45 +46,45 @@ TEST(HeaderList, ReadingValues)
         {"HTTP-like line without colon", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.value, list.Values(c.name)) << c.name;
+        EXPECT_EQ(c.value, list.ValueOf(c.name)) << c.name;
     EXPECT_EQ(-1, list.IndexOfName(""));
-    EXPECT_EQ("", list.Names(0));
-    EXPECT_EQ("X-Folded", list.Names(2));
+    EXPECT_EQ("", list.NameAt(0));
+    EXPECT_EQ("X-Folded", list.NameAt(2));
 }
 
 TEST(HeaderList, ContinuationLinesStayApartWhenNotUnfolding)
 {
-    TIdHeaderList list = Lines({"X-Folded: first", " second"});
-    list.UnfoldLines = false;
-    EXPECT_EQ("first", list.Values("x-folded"));
+    THeaderList list = Lines({"X-Folded: first", " second"});
+    list.JoinContinuationLines = false;
+    EXPECT_EQ("first", list.ValueOf("x-folded"));
 }
 
 TEST(HeaderList, CaseSensitiveNames)
 {
-    TIdHeaderList list = Lines({"host: a", "Host: b"});
+    THeaderList list = Lines({"host: a", "Host: b"});
     list.CaseSensitive = true;
-    EXPECT_EQ("b", list.Values("Host"));
-    EXPECT_EQ("", list.Values("HOST"));
+    EXPECT_EQ("b", list.ValueOf("Host"));
+    EXPECT_EQ("", list.ValueOf("HOST"));
 }
 
 TEST(HeaderList, SettingReplacesInPlaceAppendsOrRemoves)
 {
-    TIdHeaderList list = Lines({"Accept: */*", "content-type: text/html", " continued", "Host: h"});
-    list.SetValues("Content-Type", "multipart/form-data");
+    THeaderList list = Lines({"Accept: */*", "content-type: text/html", " continued", "Host: h"});
+    list.SetValue("Content-Type", "multipart/form-data");
     EXPECT_EQ((std::vector<std::string>{"Accept: */*", "Content-Type: multipart/form-data", "Host: h"}), All(list));
 
-    list.SetValues("User-Agent", "agent");
+    list.SetValue("User-Agent", "agent");
     EXPECT_EQ("User-Agent: agent", list[3]);
 
-    list.SetValues("ACCEPT", "");
-    list.SetValues("Not-There", "");
+    list.SetValue("ACCEPT", "");
+    list.SetValue("Not-There", "");
     EXPECT_EQ((std::vector<std::string>{"Content-Type: multipart/form-data", "Host: h", "User-Agent: agent"}), All(list));
 }
 
 TEST(HeaderList, RemovingTakesTheContinuationLines)
 {
-    TIdHeaderList list = Lines({"A: 1", "X: long", " more", "\tand more", "B: 2"});
-    list.SetValues("x", "");
+    THeaderList list = Lines({"A: 1", "X: long", " more", "\tand more", "B: 2"});
+    list.SetValue("x", "");
     EXPECT_EQ((std::vector<std::string>{"A: 1", "B: 2"}), All(list));
 }
 
@@ -93,8 +93,8 @@ TEST(HeaderList, LongValuesAreFoldedAndReadBackWhole)
     const std::string words = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu nu xi omicron pi "
                               "rho sigma tau upsilon phi chi psi omega alpha beta gamma delta epsilon zeta eta theta iota "
                               "kappa lambda mu nu xi omicron pi rho sigma tau upsilon phi chi psi omega";
-    TIdHeaderList list = Lines({"Before: 1", "After: 2"});
-    list.SetValues("Before", words);
+    THeaderList list = Lines({"Before: 1", "After: 2"});
+    list.SetValue("Before", words);
     ASSERT_GT(list.Count(), 3);
     EXPECT_EQ("After: 2", list[list.Count() - 1]);
     for (int i = 0; i + 1 < list.Count(); ++i) {
@@ -104,44 +104,44 @@ TEST(HeaderList, LongValuesAreFoldedAndReadBackWhole)
             EXPECT_EQ(' ', list[i][0]) << list[i];
         }
     }
-    EXPECT_EQ(words, list.Values("before"));
+    EXPECT_EQ(words, list.ValueOf("before"));
 
     // Setting again replaces every piece of the folded value.
-    list.SetValues("Before", "short");
+    list.SetValue("Before", "short");
     EXPECT_EQ((std::vector<std::string>{"Before: short", "After: 2"}), All(list));
 }
 
 TEST(HeaderList, FoldingAtCommasAndLimits)
 {
-    TIdHeaderList list;
+    THeaderList list;
     list.FoldLength = 20;
-    list.SetValues("Accept", "text/html,text/plain,image/png");
+    list.SetValue("Accept", "text/html,text/plain,image/png");
     EXPECT_EQ((std::vector<std::string>{"Accept: text/html,", " text/plain,", " image/png"}), All(list));
-    EXPECT_EQ("text/html, text/plain, image/png", list.Values("Accept"));
+    EXPECT_EQ("text/html, text/plain, image/png", list.ValueOf("Accept"));
 
     // Nothing to break at: the line stays whole.
     list.Clear();
-    list.SetValues("X", std::string(40, 'z'));
+    list.SetValue("X", std::string(40, 'z'));
     EXPECT_EQ(1, list.Count());
-    list.SetValues("X", std::string(30, 'z') + " tail");
+    list.SetValue("X", std::string(30, 'z') + " tail");
     EXPECT_EQ((std::vector<std::string>{"X: " + std::string(30, 'z'), " tail"}), All(list));
 
     // The client's lists use 1,024, so a long Content-Type stays on one line.
     list.Clear();
     list.FoldLength = 1024;
-    list.SetValues("Content-Type", "multipart/form-data; boundary=--------120726093105042 " + std::string(100, 'q'));
+    list.SetValue("Content-Type", "multipart/form-data; boundary=--------120726093105042 " + std::string(100, 'q'));
     EXPECT_EQ(1, list.Count());
 
     list.Clear();
-    list.FoldLines = false;
+    list.FoldLongLines = false;
     list.FoldLength = 10;
-    list.SetValues("X", "a b c d e f g h i j");
+    list.SetValue("X", "a b c d e f g h i j");
     EXPECT_EQ(1, list.Count());
 }
 
 TEST(HeaderList, ExtractCollectsEveryMatchingValueInOrder)
 {
-    const TIdHeaderList list = Lines({"Set-Cookie: a=1", "Server: s", "set-cookie: b=2;", " path=/", "SET-COOKIE: c=3"});
+    const THeaderList list = Lines({"Set-Cookie: a=1", "Server: s", "set-cookie: b=2;", " path=/", "SET-COOKIE: c=3"});
     TStringList values;
     values.Add("kept");
     list.Extract("Set-cookie", values);

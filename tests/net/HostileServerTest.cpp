@@ -4,10 +4,10 @@
 #include "HostileServers.h"
 
 #include "base/Streams.h"
-#include "net/IdCookieManager.h"
-#include "net/IdHTTP.h"
-#include "net/IdHTTPExceptions.h"
-#include "net/IdSocketExceptions.h"
+#include "net/CookieManager.h"
+#include "net/HttpClient.h"
+#include "net/HttpErrors.h"
+#include "net/SocketErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ protected:
         try {
             HTTP.Post(url, source, reply);
             return {};
-        } catch (const EIdHTTPProtocolException& e) {
+        } catch (const EHttpProtocolError& e) {
             EXPECT_EQ(reply.Size(), 0) << "an error reply reached the reply buffer";
             return e.Message;
         } catch (const Exception& e) {
@@ -52,7 +52,7 @@ protected:
         }
     }
 
-    TIdHTTP HTTP;
+    THttpClient HTTP;
     TGrowthWatch reply;
 };
 
@@ -118,7 +118,7 @@ TEST_F(HostileServer, CookiesForOtherDomainsAreNeitherKeptNorSent)
     TLoopbackServer server({Reply(setCookies), Reply("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok")});
     EXPECT_EQ("", Post(server.Url("/vellumbox/upload.php")));
     EXPECT_EQ("", Post(server.Url("/vellumbox/upload.php")));
-    EXPECT_EQ((std::vector<std::string>{"127.0.0.1"}), HTTP.CookieManager()->CookieCollection().Domains());
+    EXPECT_EQ((std::vector<std::string>{"127.0.0.1"}), HTTP.CookieManager()->Cookies().Domains());
     const std::string& second = server.Logs().at(1).Requests.at(0).Head;
     EXPECT_NE(second.find("\r\nCookie: own=4\r\n"), std::string::npos) << second;
 }

@@ -1,4 +1,4 @@
-#include "net/IdMultipartFormData.h"
+#include "net/MultipartFormData.h"
 
 #include "base/Exception.h"
 #include "base/FileStream.h"
@@ -68,12 +68,12 @@ std::string ReadInBlocks(TStream& stream, std::int32_t block)
 
 TEST(MultipartFormData, BoundaryAndContentTypeComeFromTheClock)
 {
-    TIdMultiPartFormDataStream a(When), b(When);
+    TMultipartFormDataStream a(When), b(When);
     EXPECT_EQ(Boundary, a.Boundary());
     EXPECT_EQ(a.Boundary(), b.Boundary());
     EXPECT_EQ("multipart/form-data; boundary=" + Boundary, a.RequestContentType());
 
-    TIdMultiPartFormDataStream now;
+    TMultipartFormDataStream now;
     EXPECT_EQ(23u, now.Boundary().size());
     EXPECT_EQ(std::string::npos, now.Boundary().find_first_not_of("-0123456789"));
 }
@@ -85,9 +85,9 @@ TEST(MultipartFormData, SixteenByteNameAndThousandByteFile)
     ASSERT_EQ(16u, name.size());
     { std::ofstream(name, std::ios::binary) << std::string(1000, 'y'); }
     {
-        TIdMultiPartFormDataStream stream(When);
-        TIdFormDataField& field = stream.AddFile("file", name, "application/octet-stream");
-        EXPECT_EQ(143u, field.FormatField().size());
+        TMultipartFormDataStream stream(When);
+        TFormDataField& field = stream.AddFile("file", name, "application/octet-stream");
+        EXPECT_EQ(143u, field.PartHeader().size());
         EXPECT_EQ(1145, field.FieldSize());
         EXPECT_EQ(1174, stream.Size());
         EXPECT_EQ(1174u, ReadInBlocks(stream, 32768).size());
@@ -98,7 +98,7 @@ TEST(MultipartFormData, SixteenByteNameAndThousandByteFile)
 TEST(MultipartFormData, EmptyFileGivesHeaderSeparatorAndDelimiter)
 {
     TempFile file("empty.smart", "");
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     stream.AddFile("file", file.Path(), "application/octet-stream");
     EXPECT_EQ(static_cast<std::int64_t>(158 + file.Path().size()), stream.Size());
     EXPECT_EQ(FileBody(file.Path(), ""), ReadInBlocks(stream, 4096));
@@ -124,7 +124,7 @@ TEST(MultipartFormData, BodyBytesDoNotDependOnReadSizes)
         {"random", [&] { return size(random); }},
     };
     for (const auto& c : cases) {
-        TIdMultiPartFormDataStream stream(When);
+        TMultipartFormDataStream stream(When);
         stream.AddFile("file", file.Path(), "application/octet-stream");
         ASSERT_EQ(static_cast<std::int64_t>(expected.size()), stream.Size()) << c.name;
         EXPECT_EQ(expected, ReadAll(stream, c.next)) << c.name;
@@ -142,7 +142,7 @@ TEST(MultipartFormData, FileNameIsSentAsGiven)
 #else
     TempFile file("a\"b\\c%s.smart", "data");
 #endif
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     stream.AddFile("file", file.Path(), "application/octet-stream");
     const std::string body = ReadInBlocks(stream, 100);
     EXPECT_NE(std::string::npos, body.find("filename=\"" + file.Path() + "\"\r\n"));
@@ -156,12 +156,12 @@ TEST(MultipartFormData, SizeMatchesBytesForEveryKindOfField)
     lines.Add("second");
     TStringStream memory("in memory");
 
-    TIdMultiPartFormDataStream stream(When);
-    stream.AddFormField("name", "Jane Doe");
+    TMultipartFormDataStream stream(When);
+    stream.AddValueField("name", "Jane Doe");
     stream.AddFile("file", file.Path(), "application/octet-stream");
-    stream.AddObject("notes", "text/plain", lines, "notes.txt");
-    stream.AddObject("memo", "text/plain", memory);
-    stream.AddFormField("empty", "");
+    stream.AddContentField("notes", "text/plain", lines, "notes.txt");
+    stream.AddContentField("memo", "text/plain", memory);
+    stream.AddValueField("empty", "");
 
     const std::int64_t size = stream.Size();
     std::mt19937 random(7);
@@ -180,7 +180,7 @@ TEST(MultipartFormData, SizeMatchesBytesForEveryKindOfField)
 TEST(MultipartFormData, FileGrowingAfterAddDoesNotOverrunTheSize)
 {
     TempFile file("growing.bin", std::string(500, 'a'));
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     stream.AddFile("file", file.Path(), "application/octet-stream");
     const std::int64_t size = stream.Size();
     // Possible where the operating system has no share modes.
@@ -192,7 +192,7 @@ TEST(MultipartFormData, FileGrowingAfterAddDoesNotOverrunTheSize)
 TEST(MultipartFormData, SeekRules)
 {
     TempFile file("seek.bin", AllByteValues(2000));
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     stream.AddFile("file", file.Path(), "application/octet-stream");
     const std::int64_t size = 158 + static_cast<std::int64_t>(file.Path().size()) + 2000;
 
@@ -233,7 +233,7 @@ TEST(MultipartFormData, SeekRules)
 
 TEST(MultipartFormData, WriteIsRefused)
 {
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     try {
         stream.Write("x", 1);
         FAIL() << "no exception";
@@ -244,7 +244,7 @@ TEST(MultipartFormData, WriteIsRefused)
 
 TEST(MultipartFormData, FileThatCannotBeOpenedRaisesAndAddsNoField)
 {
-    TIdMultiPartFormDataStream stream(When);
+    TMultipartFormDataStream stream(When);
     const std::string missing = "qm-mp-no-such-file.smart";
     try {
         stream.AddFile("file", missing, "application/octet-stream");

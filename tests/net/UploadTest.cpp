@@ -4,9 +4,9 @@
 #include "PhpServer.h"
 #include "Process.h"
 #include "base/Streams.h"
-#include "net/IdHTTP.h"
-#include "net/IdHTTPExceptions.h"
-#include "net/IdMultipartFormData.h"
+#include "net/HttpClient.h"
+#include "net/HttpErrors.h"
+#include "net/MultipartFormData.h"
 
 #include <gtest/gtest.h>
 
@@ -91,13 +91,13 @@ protected:
     std::string Post(const std::string& path, const std::string& fileName)
     {
         TStringStream reply;
-        TIdMultiPartFormDataStream body;
+        TMultipartFormDataStream body;
         body.AddFile("file", fileName, "application/octet-stream");
         HTTP.Post(server_->Url(path), body, reply);
         return reply.DataString();
     }
 
-    TIdHTTP HTTP;
+    THttpClient HTTP;
     fs::path work_;
     fs::path previous_;
     std::unique_ptr<TPhpServer> server_;
@@ -145,8 +145,8 @@ TEST_F(Upload, AnErrorStatusOfTheReceiverIsTheProtocolError)
     try {
         Post("/vellumbox/missing.php", "report.smart");
         FAIL() << "posted";
-    } catch (const EIdHTTPProtocolException& e) {
-        EXPECT_EQ(e.ReplyErrorCode, 404);
+    } catch (const EHttpProtocolError& e) {
+        EXPECT_EQ(e.ReplyCode, 404);
         EXPECT_EQ(e.Message, "HTTP/1.0 404 Not Found");
     }
 }

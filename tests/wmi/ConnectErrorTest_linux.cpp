@@ -1,5 +1,5 @@
 #include "base/Exception.h"
-#include "wmi/CDiskDriveInfo.h"
+#include "wmi/DiskDriveInventory.h"
 
 #include "FakeWbemServices.h"
 
@@ -25,7 +25,7 @@ private:
 
 std::string ConnectFailure(int error)
 {
-    TDiskDriveInfo disks(std::make_unique<RefusingServices>(error));
+    TDiskDriveInventory disks(std::make_unique<RefusingServices>(error));
     try {
         disks.SetActive(true);
     } catch (const Exception& failure) {

@@ -1,5 +1,5 @@
 #include "base/Exception.h"
-#include "wmi/CDiskDriveInfo.h"
+#include "wmi/DiskDriveInventory.h"
 #include "wmi/SysfsDiskDrives.h"
 
 #include "FakeWbemServices.h"
@@ -232,7 +232,7 @@ TEST(SysfsDiskDrives, TheComponentReadsWhatTheStandInWrites)
 
     auto fake = std::make_unique<FakeWbemServices>();
     fake->Answers = {RenderSysfsDiskDrives(sysfs.Root(), "RESCUE")};
-    TDiskDriveInfo disks(std::move(fake));
+    TDiskDriveInventory disks(std::move(fake));
     disks.SetActive(true);
     ASSERT_EQ(disks.ObjectsCount(), 3);
     const TDiskDriveProperties& p = disks.DiskDriveProperties();
@@ -264,7 +264,7 @@ TEST(SysfsDiskDrives, TheComponentReadsWhatTheStandInWrites)
 
 TEST(SysfsDiskDrives, TheSystemServiceRefusesOtherHostsNamespacesAndClasses)
 {
-    TDiskDriveInfo elsewhere(CreateSystemWbemServices());
+    TDiskDriveInventory elsewhere(CreateSystemWbemServices());
     elsewhere.SetHost("fileserver.example");
     try {
         elsewhere.SetActive(true);
@@ -320,7 +320,7 @@ TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
         expectedNames.push_back(disk.name);
     EXPECT_EQ(SysfsWholeDisks("/sys"), expectedNames);
 
-    TDiskDriveInfo disks(CreateSystemWbemServices());
+    TDiskDriveInventory disks(CreateSystemWbemServices());
     disks.SetActive(true);
     ASSERT_EQ(disks.ObjectsCount(), static_cast<int>(expected.size()));
     for (int index = 1; index <= disks.ObjectsCount(); ++index) {

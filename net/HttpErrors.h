@@ -1,0 +1,33 @@
+#pragma once
+
+#include "net/NetError.h"
+
+#include <string>
+
+// A reply that ends the exchange with an error status.
+class EProtocolReplyError : public ENetError {
+public:
+    EProtocolReplyError(int replyCode, std::string message)
+        : ENetError(std::move(message)), ReplyCode(replyCode) {}
+    int ReplyCode;
+};
+
+// A final reply outside 2xx: the message is the status line as received, ErrorText the body.
+class EHttpProtocolError : public EProtocolReplyError {
+public:
+    EHttpProtocolError(int replyCode, std::string statusLine, std::string body)
+        : EProtocolReplyError(replyCode, std::move(statusLine)), ErrorText(std::move(body)) {}
+    std::string ErrorText;
+};
+
+// A URL without a port whose protocol is neither http nor https (empty message).
+class EUnknownProtocol : public ENetError {
+public:
+    using ENetError::ENetError;
+};
+
+// "IOHandler value is not valid": an https URL, and no TLS transport to carry it.
+class EIOHandlerInvalid : public ENetError {
+public:
+    using ENetError::ENetError;
+};

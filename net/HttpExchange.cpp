@@ -1,0 +1,248 @@
+#include "net/HttpClient.h"
+
+#include "base/Streams.h"
+#include "base/Text.h"
+#include "net/HttpErrors.h"
+#include "net/NetMessages.h"
+#include "net/SocketErrors.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+const char* MethodWord(THttpMethod method)
+{
+    switch (method) {
+    case THttpMethod::hmHead: return "HEAD ";
+    case THttpMethod::hmGet: return "GET ";
+    case THttpMethod::hmPost: return "POST ";
+    case THttpMethod::hmOptions: return "OPTIONS ";
+    case THttpMethod::hmTrace: return "TRACE ";
+    case THttpMethod::hmPut: return "PUT ";
+    case THttpMethod::hmDelete: return "DELETE ";
+    case THttpMethod::hmConnect: return "CONNECT ";
+    }
+    return "";
+}
+
+// Drops the first word of the status line and reads the next one as a decimal number.
+int ParseStatusCode(const std::string& statusLine)
+{
+    const size_t blank = statusLine.find(' ');
+    if (blank == std::string::npos)
+        return -1;
+    const std::string rest = Trim(statusLine.substr(blank + 1));
+    const std::string word = rest.substr(0, rest.find(' '));
+    int code = -1;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), code);
+    return !word.empty() && error == std::errc() && end == word.data() + word.size() ? code : -1;
+}
+
+// A chunk-size line up to its first space as a hexadecimal number; anything unreadable,
+// a size beyond 32 bits included, counts as 0 and ends the body.
+std::int64_t ChunkSize(const std::string& line)
+{
+    const std::string digits = line.substr(0, line.find(' '));
+    std::int64_t size = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size, 16);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || size < 0 ||
+        size > std::numeric_limits<std::int32_t>::max())
+        return 0;
+    return size;
+}
+
+// A stream that counts what is written to it and keeps nothing.
+class TDiscardStream : public TStream {
+public:
+    std::int32_t Read(void*, std::int32_t) override { return 0; }
+    std::int32_t Write(const void*, std::int32_t count) override
+    {
+        position_ += count;
+        return count;
+    }
+    std::int64_t Seek(std::int64_t, TSeekOrigin) override { return position_; }
+    void SetSize(std::int64_t) override {}
+
+private:
+    std::int64_t position_ = 0;
+};
+
+// Sets the connection's read time-out for the life of the object.
+class TReadTimeoutScope {
+public:
+    TReadTimeoutScope(TTcpConnection& connection, int timeout) : connection_(connection), saved_(connection.ReadTimeout)
+    {
+        connection.ReadTimeout = timeout;
+    }
+    ~TReadTimeoutScope() { connection_.ReadTimeout = saved_; }
+    TReadTimeoutScope(const TReadTimeoutScope&) = delete;
+    TReadTimeoutScope& operator=(const TReadTimeoutScope&) = delete;
+
+private:
+    TTcpConnection& connection_;
+    int saved_;
+};
+
+} // namespace
+
+void THttpExchange::SendRequestHead()
+{
+    Request.RebuildRawHeaders();
+    Request.RawHeaders.SetValue("Proxy-Authorization", http_.ProxyParams.AuthorizationValue());
+    Request.RawHeaders.SetValue("Cookie", http_.CookieList());
+
+    const char* version = http_.ProtocolVersion == THttpVersion::pv1_0 ? "1.0" : "1.1";
+    http_.OpenWriteBuffer();
+    try {
+        http_.WriteLine(MethodWord(Request.Method) + Request.URL + " HTTP/" + version);
+        for (const std::string& line : Request.RawHeaders.Lines())
+            if (!line.empty())
+                http_.WriteLine(line);
+        http_.WriteLine();
+        http_.CloseWriteBuffer();
+    } catch (...) {
+        http_.CancelWriteBuffer();
+        throw;
+    }
+}
+
+void THttpExchange::ReadReplyHead()
+{
+    Response.StatusLine = http_.ReadLine();
+    Response.RawHeaders.Clear();
+    try {
+        for (std::string line = http_.ReadLine(); !line.empty(); line = http_.ReadLine())
+            Response.RawHeaders.Add(line);
+    } catch (const EConnClosedGracefully&) {
+        http_.Disconnect();
+    }
+    Response.ReadRawHeaders();
+    Response.StatusCode = ParseStatusCode(Response.StatusLine);
+}
+
+NextStep THttpExchange::DecideNextStep()
+{
+    const int code = Response.StatusCode;
+    const int kind = code / 100;
+    NextStep next = NextStep::Undecided;
+
+    if ((kind == 3 && code != 304) || !Response.Location.empty()) {
+        std::string dest = Response.Location;
+        THttpMethod method = Request.Method;
+        if (http_.HandleRedirects && http_.redirectCount_ < http_.RedirectMaximum) {
+            if (!http_.OfferRedirect(dest, method, http_.redirectCount_, true))
+                RaiseProtocolError();
+            Request.URL = dest;
+            Request.Method = method;
+            next = NextStep::RetryWithNewLocation;
+        } else {
+            // Only a handler can accept a redirect that is not followed.
+            if (!http_.OfferRedirect(dest, method, http_.redirectCount_, false))
+                RaiseProtocolError();
+            Response.Location = dest;
+            next = NextStep::Finished;
+        }
+        if (http_.Connected())
+            DiscardBody();
+        return next;
+    }
+
+    bool authorizationPending = false;
+    if (kind != 2) {
+        if (code == 401 || code == 407) {
+            const bool proxy = code == 407;
+            const int attempts = proxy ? http_.authProxyRetries_ : http_.authRetries_;
+            if (attempts >= http_.AuthRetries || !http_.ObtainAuthorization(proxy)) {
+                std::unique_ptr<TAuthenticationScheme>& authentication =
+                    proxy ? http_.ProxyParams.Authentication : Request.Authentication;
+                if (authentication)
+                    authentication->Reset();
+                RaiseProtocolError();
+            }
+            authorizationPending = http_.HasOption(THttpOption::hoInProcessAuth);
+        } else {
+            RaiseProtocolError();
+        }
+        next = NextStep::RetryWithNewLocation;
+    }
+    if (http_.Connected()) {
+        if (authorizationPending) {
+            DiscardBody();
+            next = NextStep::RetryWithAuthorization;
+        } else {
+            if (code != 204)
+                ReadBody(Response.ContentStream);
+            next = NextStep::Finished;
+        }
+    }
+    return next;
+}
+
+void THttpExchange::DiscardBody()
+{
+    const TReadTimeoutScope scope(http_, 4000);
+    TDiscardStream nothing;
+    try {
+        ReadBody(&nothing);
+    } catch (const std::exception&) {
+        // A redirect or an authorization retry does not depend on the body.
+    }
+}
+
+void THttpExchange::RaiseProtocolError()
+{
+    TStringStream body;
+    {
+        const TReadTimeoutScope scope(http_, 2000);
+        ReadBody(&body);
+    }
+    throw EHttpProtocolError(Response.StatusCode, Response.StatusLine, body.DataString());
+}
+
+void THttpExchange::ReadBody(TStream* target)
+{
+    if (target == nullptr)
+        return;
+    if (Response.ContentLength > 0) {
+        // A peer that closes early ends the body with what arrived.
+        try {
+            http_.ReadStream(*target, Response.ContentLength);
+        } catch (const EConnClosedGracefully&) {
+        }
+    } else if (Response.RawHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
+        ReadChunked(*target);
+    } else if (!Response.HasContentLength()) {
+        http_.ReadStream(*target, -1, true);
+    }
+}
+
+void THttpExchange::ReadChunked(TStream& target)
+{
+    http_.ReportStatus(TConnectionStatus::hsStatusText, NetMessages::ChunkStarted);
+    for (std::int64_t size = ChunkSize(http_.ReadLine()); size > 0; size = ChunkSize(http_.ReadLine())) {
+        http_.ReadStream(target, size);
+        http_.ReadLine();
+    }
+    http_.ReadLine();
+}
+
+bool THttpResponse::KeepAlive()
+{
+    if (StatusLine.size() >= 8) {
+        const std::string version = StatusLine.substr(5, 3);
+        if (SameText(version, "1.0"))
+            ReplyVersion = THttpVersion::pv1_0;
+        else if (SameText(version, "1.1"))
+            ReplyVersion = THttpVersion::pv1_1;
+    }
+    http_.CheckForGracefulDisconnect(false);
+    if (!http_.Connected())
+        return false;
+    const std::string connection = Trim(Connection);
+    const std::string proxyConnection = Trim(ProxyConnection);
+    if (http_.ProtocolVersion == THttpVersion::pv1_0)
+        return SameText(connection, "KEEP-ALIVE") || SameText(proxyConnection, "KEEP-ALIVE");
+    return !SameText(connection, "CLOSE") && !SameText(proxyConnection, "CLOSE");
+}

@@ -1,0 +1,5 @@
+#include "net/SocketErrors.h"
+
+#include "net/SocketStack.h"
+
+ESocketError::ESocketError(int code) : ENetError(TSocketStack::SocketErrorMessage(code)), Code(code) {}

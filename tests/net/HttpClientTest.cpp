@@ -1,0 +1,325 @@
+#include "net/HttpClient.h"
+
+#include "LoopbackServer.h"
+#include "base/Streams.h"
+#include "net/HttpErrors.h"
+#include "net/MultipartFormData.h"
+#include "net/SocketErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+// A reply buffer that remembers the largest size it was ever asked to take.
+class TWatchedStream : public TStringStream {
+public:
+    void SetSize(std::int64_t size) override
+    {
+        LargestSize = std::max(LargestSize, size);
+        TStringStream::SetSize(size);
+    }
+    std::int32_t Write(const void* buffer, std::int32_t count) override
+    {
+        const std::int32_t written = TStringStream::Write(buffer, count);
+        LargestSize = std::max(LargestSize, Size());
+        return written;
+    }
+    std::int64_t LargestSize = 0;
+};
+
+// The client as the main window sets it up.
+class HttpClient : public ::testing::Test {
+protected:
+    HttpClient() { HTTP.HTTPOptions.clear(); }
+
+    // What a POST of "data" came to: "body=" and the reply body, or the error's class and message.
+    std::string Outcome(const std::string& url)
+    {
+        TStringStream source("data");
+        try {
+            HTTP.Post(url, source, reply);
+            return "body=" + reply.DataString();
+        } catch (const EHttpProtocolError& e) {
+            EXPECT_EQ(reply.Size(), 0) << "an error reply reached the reply buffer";
+            return "protocol " + std::to_string(e.ReplyCode) + ": " + e.Message + " [" + e.ErrorText + "]";
+        } catch (const EConnClosedGracefully& e) {
+            return "closed: " + e.Message;
+        } catch (const ELineTooLong& e) {
+            return "line: " + e.Message;
+        } catch (const ENetError& e) {
+            return "error: " + e.Message;
+        }
+    }
+
+    THttpClient HTTP;
+    TWatchedStream reply;
+};
+
+TEST_F(HttpClient, RepliesAndTheirOutcomes)
+{
+    const std::string longValue(16384 - 9, 'v');  // "X-Long: " + value + CR = 16,384 bytes
+    const struct {
+        const char* name;
+        std::string reply;
+        std::string outcome;
+    } cases[] = {
+        {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", "body=hello"},
+        {"zero length", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\nignored", "body="},
+        {"until close", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nall of it\r\n", "body=all of it\r\n"},
+        {"unreadable length", "HTTP/1.0 200 OK\r\nContent-Length: 12x\r\n\r\nall of it", "body=all of it"},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6 ext\r\n world\r\n0\r\n\r\n",
+         "body=hello world"},
+        {"chunk size with semicolon", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;a=b\r\nhello\r\n0\r\n\r\n",
+         "body="},
+        {"interim 100", "HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+         "body=ok"},
+        {"204", "HTTP/1.1 204 No Content\r\n\r\n", "body="},
+        {"long header line", "HTTP/1.1 200 OK\r\nX-Long: " + longValue + "\r\nContent-Length: 2\r\n\r\nok", "body=ok"},
+        {"too long header line", "HTTP/1.1 200 OK\r\nX-Long: " + longValue + "v\r\nContent-Length: 2\r\n\r\nok",
+         "line: Max line length exceeded."},
+        {"302", "HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 3\r\n\r\nabc",
+         "protocol 302: HTTP/1.1 302 Found [abc]"},
+        {"201 with Location", "HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 3\r\n\r\nabc",
+         "protocol 201: HTTP/1.1 201 Created [abc]"},
+        {"304", "HTTP/1.1 304 Not Modified\r\n\r\n", "protocol 304: HTTP/1.1 304 Not Modified []"},
+        {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot here.",
+         "protocol 404: HTTP/1.1 404 Not Found [not here.]"},
+        {"500", "HTTP/1.0 500 Internal Server Error\r\n\r\nbroken", "protocol 500: HTTP/1.0 500 Internal Server Error [broken]"},
+        {"no code", "garbage\r\n\r\n", "protocol -1: garbage []"},
+        {"code glued to text", "HTTP/1.1 200OK\r\n\r\n", "protocol -1: HTTP/1.1 200OK []"},
+        {"closed before the status line", "", "closed: Connection Closed Gracefully."},
+        {"closed within the head", "HTTP/1.0 200 OK\r\nServer: half\r\n", "error: Undefined situation"},
+        {"huge length, early close", "HTTP/1.0 200 OK\r\nContent-Length: 2000000000\r\n\r\nonly this", "body=only this"},
+    };
+    for (const auto& c : cases) {
+        TLoopbackServer server({Reply(c.reply)});
+        reply.SetSize(0);
+        reply.LargestSize = 0;
+        EXPECT_EQ(Outcome(server.Url("/vellumbox/upload.php")), c.outcome) << c.name;
+        EXPECT_FALSE(HTTP.Connected()) << c.name;
+        // Nothing is reserved ahead of what arrives.
+        EXPECT_LE(reply.LargestSize, 64) << c.name;
+    }
+}
+
+TEST_F(HttpClient, AHugeChunkThatEndsEarlyKeepsWhatArrived)
+{
+    TLoopbackServer server({Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7FFFFFFF\r\npartial")});
+    EXPECT_EQ(Outcome(server.Url("/")), "closed: Connection Closed Gracefully.");
+    EXPECT_EQ(reply.DataString(), "partial");
+    EXPECT_LE(reply.LargestSize, 7);
+}
+
+class TTempFile {
+public:
+    TTempFile(const std::string& name, const std::string& content)
+        : path_((std::filesystem::temp_directory_path() / ("qm-http-" + std::to_string(std::random_device{}()) + "-" + name)).string())
+    {
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~TTempFile() { std::remove(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::vector<std::string> Lines(const std::string& head)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = head.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(head.substr(start, end - start));
+    return lines;
+}
+
+TEST_F(HttpClient, TheUploadRequestHeadAndBodyByteForByte)
+{
+    const TDateTimeParts when{2026, 12, 7, 9, 31, 5, 42};
+    TTempFile file("report.smart", std::string("Jane\r\n\0\xff", 8));
+    TLoopbackServer server({Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
+    TStringStream answer;
+    std::string boundary;
+    {
+        TMultipartFormDataStream body(when);
+        body.AddFile("file", file.Path(), "application/octet-stream");
+        boundary = body.Boundary();
+        HTTP.Post(server.Url("/vellumbox/upload.php"), body, answer);
+    }
+    EXPECT_EQ(answer.DataString(), "ok");
+    // The same body, read on its own.
+    TStringStream expected;
+    {
+        TMultipartFormDataStream body(when);
+        body.AddFile("file", file.Path(), "application/octet-stream");
+        expected.CopyFrom(body, 0);
+    }
+    const std::string& expectedBody = expected.DataString();
+    const TRequest& request = server.Logs().at(0).Requests.at(0);
+    EXPECT_EQ(request.Body, expectedBody);
+    EXPECT_EQ(Lines(request.Head),
+              (std::vector<std::string>{
+                  "POST /vellumbox/upload.php HTTP/1.0",
+                  "Connection: keep-alive",
+                  "Content-Type: multipart/form-data; boundary=" + boundary,
+                  "Content-Length: " + std::to_string(expectedBody.size()),
+                  "Host: 127.0.0.1:" + std::to_string(server.Port()),
+                  "Accept: text/html, */*",
+                  "User-Agent: Mozilla/3.0 (compatible; QM Smart Test)",
+                  "",
+              }));
+    EXPECT_EQ(HTTP.ProtocolVersion, THttpVersion::pv1_1);
+}
+
+TEST_F(HttpClient, TheHostValueNamesThePortUnlessItIs80)
+{
+    const struct {
+        const char* url;
+        const char* host;
+    } cases[] = {
+        {"http://qm-upload-test.invalid/vellumbox/upload.php", "qm-upload-test.invalid"},
+        {"http://qm-upload-test.invalid:8080/vellumbox/upload.php", "qm-upload-test.invalid:8080"},
+        {"http://qm-upload-test.invalid:80/x", "qm-upload-test.invalid"},
+    };
+    for (const auto& c : cases) {
+        TStringStream source("data");
+        EXPECT_THROW(HTTP.Post(c.url, source, reply), ESocketError) << c.url;
+        EXPECT_EQ(HTTP.Request().Host, c.host) << c.url;
+        EXPECT_EQ(HTTP.Request().URL.substr(0, 1), "/") << c.url;
+    }
+}
+
+TEST_F(HttpClient, UnsupportedProtocolsFailBeforeAnythingIsSent)
+{
+    EXPECT_EQ(Outcome("https://127.0.0.1/vellumbox/upload.php"), "error: IOHandler value is not valid");
+    EXPECT_EQ(Outcome("ftp://127.0.0.1/x"), "error: ");
+    EXPECT_FALSE(HTTP.Connected());
+}
+
+TEST_F(HttpClient, RefusedConnectionsAndUnknownHostsRaiseTheSocketErrors)
+{
+    int port = 0;
+    testnet::Close(testnet::Listen(port));
+    EXPECT_EQ(Outcome("http://127.0.0.1:" + std::to_string(port) + "/x"),
+              "error: Socket Error # 10061\r\nConnection refused.");
+    const std::string unknown = Outcome("http://qm-upload-test.invalid/vellumbox/upload.php");
+    EXPECT_TRUE(unknown == "error: Socket Error # 11001\r\nHost not found." || unknown == "error: Socket Error # 11002\r\n")
+        << unknown;
+    EXPECT_EQ(reply.Size(), 0);
+}
+
+TEST_F(HttpClient, AKeepAliveReplyLeavesTheConnectionOpenUntilTheNextPost)
+{
+    TLoopbackServer server({
+        [](TPeer& peer) {
+            peer.ReadRequest();
+            peer.Send("HTTP/1.1 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 5\r\n\r\nfirst");
+            peer.ReadToClose();
+        },
+        Reply("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecond"),
+    });
+    EXPECT_EQ(Outcome(server.Url("/a")), "body=first");
+    EXPECT_TRUE(HTTP.Connected());
+    TStringStream second;
+    TStringStream source("data");
+    HTTP.Post(server.Url("/b"), source, second);
+    EXPECT_EQ(second.DataString(), "second");
+    EXPECT_FALSE(HTTP.Connected());
+    const auto& logs = server.Logs();
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_TRUE(logs[0].ClientClosed);
+    EXPECT_EQ(logs[0].Requests.size(), 1u);
+    EXPECT_EQ(logs[1].Requests.at(0).Head.substr(0, 21), "POST /b HTTP/1.0\r\nCon");
+}
+
+TEST_F(HttpClient, FollowedRedirectsRepeatTheRequestAtTheNewLocation)
+{
+    TLoopbackServer server({
+        Reply("HTTP/1.1 302 Found\r\nLocation: /second?x=1\r\nContent-Length: 5\r\n\r\nmoved"),
+        Reply("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nhere"),
+    });
+    HTTP.HandleRedirects = true;
+    int offered = 0;
+    HTTP.OnRedirect = [&offered](TCustomHttpClient&, std::string& dest, int& count, bool& handled, THttpMethod& method) {
+        ++offered;
+        EXPECT_EQ(dest, "/second?x=1");
+        EXPECT_EQ(count, 1);
+        EXPECT_TRUE(handled);
+        EXPECT_EQ(method, THttpMethod::hmPost);
+    };
+    EXPECT_EQ(Outcome(server.Url("/first")), "body=here");
+    EXPECT_EQ(offered, 1);
+    const auto& logs = server.Logs();
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(Lines(logs[1].Requests.at(0).Head).at(0), "POST /second?x=1 HTTP/1.0");
+    EXPECT_EQ(logs[1].Requests.at(0).Body, "data");
+}
+
+TEST_F(HttpClient, RedirectsBeyondTheMaximumEndInTheProtocolError)
+{
+    const std::string redirect = "HTTP/1.1 301 Moved Permanently\r\nLocation: /again\r\nContent-Length: 0\r\n\r\n";
+    TLoopbackServer server({Reply(redirect), Reply(redirect)});
+    HTTP.HandleRedirects = true;
+    HTTP.RedirectMaximum = 2;
+    EXPECT_EQ(Outcome(server.Url("/")), "protocol 301: HTTP/1.1 301 Moved Permanently []");
+    EXPECT_EQ(server.Logs().size(), 2u);
+}
+
+TEST_F(HttpClient, AHandlerMayAcceptARedirectWithoutFollowingIt)
+{
+    TLoopbackServer server({Reply("HTTP/1.1 303 See Other\r\nLocation: /result\r\nContent-Length: 3\r\n\r\nabc")});
+    HTTP.OnRedirect = [](TCustomHttpClient&, std::string& dest, int&, bool& handled, THttpMethod&) {
+        EXPECT_FALSE(handled);
+        dest = "/changed";
+        handled = true;
+    };
+    EXPECT_EQ(Outcome(server.Url("/")), "body=");
+    EXPECT_EQ(HTTP.Response().Location, "/changed");
+}
+
+TEST_F(HttpClient, AuthorizationIsRetriedOnlyThroughTheHandler)
+{
+    const std::string challenge =
+        "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"reports\"\r\nContent-Length: 6\r\n\r\ndenied";
+    {
+        TLoopbackServer server({Reply(challenge)});
+        EXPECT_EQ(Outcome(server.Url("/")), "protocol 401: HTTP/1.1 401 Unauthorized [denied]");
+    }
+    TLoopbackServer server({Reply(challenge), Reply("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nwelcome")});
+    HTTP.HTTPOptions = {THttpOption::hoInProcessAuth};
+    HTTP.OnAuthorization = [](TCustomHttpClient&, TAuthenticationScheme& authentication, bool& handled) {
+        authentication.Username = "user";
+        authentication.Password = "pw";
+        handled = true;
+    };
+    EXPECT_EQ(Outcome(server.Url("/")), "body=welcome");
+    const auto& logs = server.Logs();
+    ASSERT_EQ(logs.size(), 2u);
+    const auto lines = Lines(logs[1].Requests.at(0).Head);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Authorization: Basic dXNlcjpwdw=="), lines.end());
+}
+
+TEST_F(HttpClient, CookiesOfOneReplyGoWithTheNextRequest)
+{
+    TLoopbackServer server({
+        Reply("HTTP/1.1 200 OK\r\nSet-Cookie: id=7; path=/vellumbox\r\nSet-Cookie: empty=\r\nContent-Length: 2\r\n\r\nok"),
+        Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"),
+    });
+    EXPECT_EQ(Outcome(server.Url("/vellumbox/upload.php")), "body=ok");
+    EXPECT_NE(HTTP.CookieManager(), nullptr);
+    reply.SetSize(0);
+    EXPECT_EQ(Outcome(server.Url("/vellumbox/upload.php")), "body=ok");
+    const auto& logs = server.Logs();
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(logs[0].Requests.at(0).Head.find("Cookie:"), std::string::npos);
+    const auto lines = Lines(logs[1].Requests.at(0).Head);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "Cookie: id=7");
+}
+
+} // namespace
