@@ -130,6 +130,22 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
     return outcome;
 }
 
+AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send)
+{
+    AtaCommandResult result;
+    for (const bool twelveByteForm : {false, true}) {
+        const SgAnswer answer = send(AtaPassThroughRequest(taskFile, dataIn, twelveByteForm));
+        if (answer.SystemError != 0) {
+            result.SystemError = answer.SystemError;
+            return result;
+        }
+        result.Outcome = DecodeAtaOutcome(answer.ScsiStatus, answer.HostStatus, answer.DriverStatus, answer.Sense);
+        if (!result.Outcome.OpcodeRejected)
+            break;
+    }
+    return result;
+}
+
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request)
 {
     SgRequest sg;

@@ -4,6 +4,7 @@
 #include "smart/DeviceBlocks.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,30 @@ struct AtaOutcome {
 // From the SG_IO result: SCSI status, host and driver status, and the sense bytes written.
 AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, std::uint16_t driverStatus,
                             blocks::Bytes sense);
+
+// What one SG_IO request gave: the kernel's refusal (SystemError, an errno value), or the SCSI
+// status, host and driver status, the sense bytes written and the data bytes transferred.
+struct SgAnswer {
+    int SystemError = 0;
+    std::uint8_t ScsiStatus = 0;
+    std::uint16_t HostStatus = 0;
+    std::uint16_t DriverStatus = 0;
+    std::vector<std::uint8_t> Sense;
+    std::uint32_t Transferred = 0;
+};
+
+// Sends one SG_IO request and gives its answer.
+using SgSender = std::function<SgAnswer(const SgRequest&)>;
+
+// An ATA command's outcome, or the system error of the request that could not be sent.
+struct AtaCommandResult {
+    AtaOutcome Outcome;
+    int SystemError = 0;
+};
+
+// Sends an ATA command through ATA PASS-THROUGH: the 16-byte form, and the 12-byte form when
+// the translator refuses the 16-byte one. The result is that of the last form sent.
+AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send);
 
 // The SG_IO request of a SCSI_PASS_THROUGH block.
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request);

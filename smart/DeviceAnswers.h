@@ -2,6 +2,7 @@
 
 #include "smart/DeviceBlocks.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -54,5 +55,26 @@ std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(blocks::Bytes input, 
 
 // Writes the header back with the SCSI status, the sense bytes and the received data (both cut
 // to their areas) and the lengths actually transferred; gives the number of bytes returned.
-std::uint32_t CompleteScsiPassThrough(blocks::MutableBytes output, const ScsiPassThroughRequest& request,
-                                      std::uint8_t scsiStatus, blocks::Bytes sense, blocks::Bytes dataIn);
+// Written out here as constexpr, so that a constant evaluation can show which positions in the
+// block it computes.
+constexpr std::uint32_t CompleteScsiPassThrough(blocks::MutableBytes output, const ScsiPassThroughRequest& request,
+                                                std::uint8_t scsiStatus, blocks::Bytes sense, blocks::Bytes dataIn)
+{
+    std::copy(request.Header.begin(), request.Header.end(), output.begin());
+    const std::size_t senseCount = std::min<std::size_t>(sense.size(), request.SenseLength);
+    const std::size_t dataCount =
+        request.Direction == blocks::scsi::DataInDirection ? std::min<std::size_t>(dataIn.size(), request.DataLength) : 0;
+    output[blocks::scsi::ScsiStatus] = scsiStatus;
+    output[blocks::scsi::SenseInfoLength] = static_cast<std::uint8_t>(senseCount);
+    std::copy_n(sense.begin(), senseCount, output.begin() + request.SenseOffset);
+    std::copy_n(dataIn.begin(), dataCount, output.begin() + request.DataOffset);
+    if (request.Direction == blocks::scsi::DataInDirection)
+        blocks::Put32(output, blocks::scsi::DataTransferLength, static_cast<std::uint32_t>(dataCount));
+    std::size_t end = blocks::scsi::HeaderSize;
+    if (senseCount != 0)
+        end = std::max<std::size_t>(end, request.SenseOffset + senseCount);
+    if (dataCount != 0)
+        end = std::max<std::size_t>(end, request.DataOffset + dataCount);
+    return static_cast<std::uint32_t>(end);
+}
+

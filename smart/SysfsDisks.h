@@ -1,8 +1,10 @@
 #pragma once
 
 #include "smart/DeviceAnswers.h"
+#include "smart/DriveIo.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,3 +34,7 @@ std::optional<std::string> ReadSysfsAttribute(const std::string& file);
 // What Windows puts in the storage device descriptor of a disk, read from the sysfs tree under
 // sysRoot ("/sys" on a running system) for the /sys/block entry name.
 StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
+
+// The Linux drive access over the sysfs tree under sysRoot and the device nodes under devRoot;
+// CreateSystemDriveIo gives it over "/sys" and "/dev". Defined by the Linux back end only.
+std::unique_ptr<DriveIo> CreateSysfsDriveIo(const std::string& sysRoot, const std::string& devRoot);
