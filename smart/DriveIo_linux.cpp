@@ -7,12 +7,12 @@
 #include "smart/DriveIo.h"
 #include "smart/SysfsDisks.h"
 
+#include "base/PhysicalDrives.h"
 #include "base/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -28,15 +28,6 @@ using namespace blocks;
 
 constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
 constexpr std::uint8_t SenseBufferSize = 64;
-
-std::vector<std::string> PhysicalDisks(const std::string& sysRoot)
-{
-    std::vector<std::string> entries;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(sysRoot + "/block", error))
-        entries.push_back(entry.path().filename().string());
-    return PhysicalDiskNames(std::move(entries));
-}
 
 // Runs one SG_IO request; the kernel's refusal is the answer's system error.
 SgAnswer RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize)
@@ -138,7 +129,7 @@ private:
         const auto [end, error] = std::from_chars(path.data() + DevicePrefix.size(), last, index);
         if (error != std::errc() || end != last)
             return std::nullopt;
-        const std::vector<std::string> disks = PhysicalDisks(sysRoot_);
+        const std::vector<std::string> disks = PhysicalDriveNames(sysRoot_);
         if (index >= disks.size())
             return std::nullopt;
         return disks[index];

@@ -1,7 +1,6 @@
 #include "smart/SysfsDisks.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -69,21 +68,6 @@ std::optional<std::string> SerialOfUsbDevice(const fs::path& sysRoot, const fs::
 }
 
 } // namespace
-
-bool IsPhysicalDiskName(const std::string& name)
-{
-    static constexpr std::array<std::string_view, 7> NotDisks = {"loop", "ram", "zram", "dm-", "md", "sr", "fd"};
-    if (name.empty())
-        return false;
-    return std::none_of(NotDisks.begin(), NotDisks.end(), [&](std::string_view prefix) { return name.starts_with(prefix); });
-}
-
-std::vector<std::string> PhysicalDiskNames(std::vector<std::string> blockEntries)
-{
-    std::erase_if(blockEntries, [](const std::string& name) { return !IsPhysicalDiskName(name); });
-    std::sort(blockEntries.begin(), blockEntries.end());
-    return blockEntries;
-}
 
 int LibataPortNumber(const std::string& devicePath)
 {

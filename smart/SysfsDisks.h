@@ -9,15 +9,9 @@
 #include <string>
 #include <vector>
 
-// How the Linux back end sees the machine's disks through /sys/block: which entries are physical
-// drives, in which order they are numbered, and the bus type Windows would report for each.
-
-// True for a whole disk; false for loop, ram, zram, device-mapper, software RAID, optical and
-// floppy devices.
-bool IsPhysicalDiskName(const std::string& name);
-
-// The physical drives among the /sys/block entries, in name order: drive N is entry N.
-std::vector<std::string> PhysicalDiskNames(std::vector<std::string> blockEntries);
+// How the Linux back end sees the machine's disks through /sys/block: the storage descriptor and
+// the bus type Windows would report for each. Which entries are physical drives, and their
+// numbering, is base/PhysicalDrives.h.
 
 // The Windows storage bus type for a disk: its /sys/block name, the resolved path of its device
 // directory, and the SATA link speed libata reports for its link (empty when there is none).

@@ -176,14 +176,6 @@ TEST(DeviceAnswers, StorageDescriptorLayout)
     EXPECT_EQ(std::string(block.begin() + 40, block.end()), std::string("Disk\0", 5));
 }
 
-TEST(SysfsDisks, PhysicalDrivesInNameOrder)
-{
-    EXPECT_EQ(PhysicalDiskNames({"sdb", "loop0", "nvme0n1", "sda", "ram0", "zram0", "dm-0", "md127", "sr0", "fd0", "vda",
-                                 "mmcblk0"}),
-              (std::vector<std::string>{"mmcblk0", "nvme0n1", "sda", "sdb", "vda"}));
-    EXPECT_FALSE(IsPhysicalDiskName(""));
-}
-
 TEST(SysfsDisks, BusTypes)
 {
     const struct {
