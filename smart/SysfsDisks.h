@@ -26,7 +26,8 @@ int LibataPortNumber(const std::string& devicePath);
 std::optional<std::string> ReadSysfsAttribute(const std::string& file);
 
 // What Windows puts in the storage device descriptor of a disk, read from the sysfs tree under
-// sysRoot ("/sys" on a running system) for the /sys/block entry name.
+// sysRoot ("/sys" on a running system) for the /sys/block entry name. On the ATA bus the serial
+// number is in the hexadecimal-pair form Windows' ATA drivers give.
 StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
 
 // The Linux drive access over the sysfs tree under sysRoot and the device nodes under devRoot;
