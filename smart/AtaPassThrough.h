@@ -44,7 +44,8 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
 // What the device said about an ATA PASS-THROUGH command.
 struct AtaOutcome {
     bool Completed = false;       // the command ran without an error
-    bool OpcodeRejected = false;  // the translator does not know this form of the command
+    bool FormRefused = false;     // the command never reached the drive in this form: the
+                                  // translator refused the CDB, or the host or driver failed
     std::uint8_t Error = 0;       // the ATA error register
     std::uint8_t Status = 0;      // the ATA status register
 };
@@ -73,8 +74,9 @@ struct AtaCommandResult {
     int SystemError = 0;
 };
 
-// Sends an ATA command through ATA PASS-THROUGH: the 16-byte form, and the 12-byte form when
-// the translator refuses the 16-byte one. The result is that of the last form sent.
+// Sends an ATA command through ATA PASS-THROUGH: the 16-byte form, and the 12-byte form when the
+// 16-byte one is refused in any way (FormRefused, or the kernel refused the request). The result
+// is that of the last form sent.
 AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send);
 
 // The SG_IO request of a SCSI_PASS_THROUGH block.
