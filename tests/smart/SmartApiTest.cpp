@@ -331,6 +331,8 @@ TEST(IdentifyDrive, NonAtaErrorTexts)
     EXPECT_EQ(result.ErrorText, "");
 }
 
+// A drive on the ATAPI bus is asked with IDENTIFY PACKET DEVICE (A1h), not with the 02h of the
+// description's note, which is no ATA command (issue 15, item 6).
 TEST(IdentifyDrive, AtapiDriveAsksForThePacketIdentify)
 {
     StoredDrive atapi = AtaDrive();
