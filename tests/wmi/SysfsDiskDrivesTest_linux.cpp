@@ -285,9 +285,23 @@ TEST(SysfsDiskDrives, TheSystemServiceRefusesOtherHostsNamespacesAndClasses)
         elsewhere.SetActive(true);
         ADD_FAILURE() << "connected to another computer";
     } catch (const Exception& error) {
-        EXPECT_EQ(error.Message, "No route to host");
+        EXPECT_EQ(error.Message, "The RPC server is unavailable: only this computer's disks are known here");
     }
     EXPECT_FALSE(elsewhere.Connected());
+
+    // The component's connect to a namespace that does not exist says so, as ConnectError does
+    // under Wine against its WMI.
+    class MissingNamespaceInventory : public TDiskDriveInventory {
+    public:
+        using TDiskDriveInventory::TDiskDriveInventory;
+        std::string GetNamespacePath() const override { return "root\\nonexistent"; }
+    } missing(CreateSystemWbemServices());
+    try {
+        missing.SetActive(true);
+        ADD_FAILURE() << "connected to root\\nonexistent";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message, "Invalid namespace: only root\\cimv2 is known here");
+    }
 
     const auto services = CreateSystemWbemServices();
     EXPECT_THROW(services->ExecQuery("SELECT * FROM Win32_DiskDrive", "WQL", [](std::string) {}), Exception)
