@@ -22,6 +22,7 @@ constexpr std::uint16_t DriverSense = 0x08;
 constexpr std::uint8_t SenseKeyRecovered = 0x01;
 constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t AscInvalidOpcode = 0x20;
+constexpr std::uint8_t AscInvalidFieldInCdb = 0x24;
 constexpr std::uint8_t AtaStatusReturnDescriptor = 0x09;
 constexpr std::uint8_t AtaStatusError = 0x01;
 constexpr std::uint8_t AtaStatusDeviceFault = 0x20;
@@ -110,8 +111,10 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
                             Bytes sense)
 {
     AtaOutcome outcome;
-    if (hostStatus != 0 || ((driverStatus & DriverMask) != 0 && (driverStatus & DriverMask) != DriverSense))
+    if (hostStatus != 0 || ((driverStatus & DriverMask) != 0 && (driverStatus & DriverMask) != DriverSense)) {
+        outcome.FormRefused = true;
         return outcome;
+    }
     const SenseData parsed = ParseSense(sense);
     if (parsed.AtaStatus) {
         outcome.Status = *parsed.AtaStatus;
@@ -124,10 +127,29 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
         outcome.Status = AtaStatusReady;
         return outcome;
     }
-    outcome.OpcodeRejected = parsed.Key == SenseKeyIllegalRequest && parsed.Asc == AscInvalidOpcode;
+    // A translator without the 16-byte form refuses its opcode or one of its fields.
+    outcome.FormRefused = parsed.Key == SenseKeyIllegalRequest &&
+                          (parsed.Asc == AscInvalidOpcode || parsed.Asc == AscInvalidFieldInCdb);
     outcome.Error = AtaErrorAbort;
     outcome.Status = AtaStatusReady | AtaStatusError;
     return outcome;
+}
+
+AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send)
+{
+    AtaCommandResult result;
+    for (const bool twelveByteForm : {false, true}) {
+        const SgAnswer answer = send(AtaPassThroughRequest(taskFile, dataIn, twelveByteForm));
+        result = AtaCommandResult();
+        if (answer.SystemError != 0) {
+            result.SystemError = answer.SystemError;
+            continue;
+        }
+        result.Outcome = DecodeAtaOutcome(answer.ScsiStatus, answer.HostStatus, answer.DriverStatus, answer.Sense);
+        if (!result.Outcome.FormRefused)
+            break;
+    }
+    return result;
 }
 
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request)

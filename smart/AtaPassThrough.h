@@ -4,6 +4,7 @@
 #include "smart/DeviceBlocks.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -43,7 +44,8 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
 // What the device said about an ATA PASS-THROUGH command.
 struct AtaOutcome {
     bool Completed = false;       // the command ran without an error
-    bool OpcodeRejected = false;  // the translator does not know this form of the command
+    bool FormRefused = false;     // the command never reached the drive in this form: the
+                                  // translator refused the CDB, or the host or driver failed
     std::uint8_t Error = 0;       // the ATA error register
     std::uint8_t Status = 0;      // the ATA status register
 };
@@ -51,6 +53,31 @@ struct AtaOutcome {
 // From the SG_IO result: SCSI status, host and driver status, and the sense bytes written.
 AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, std::uint16_t driverStatus,
                             blocks::Bytes sense);
+
+// What one SG_IO request gave: the kernel's refusal (SystemError, an errno value), or the SCSI
+// status, host and driver status, the sense bytes written and the data bytes transferred.
+struct SgAnswer {
+    int SystemError = 0;
+    std::uint8_t ScsiStatus = 0;
+    std::uint16_t HostStatus = 0;
+    std::uint16_t DriverStatus = 0;
+    std::vector<std::uint8_t> Sense;
+    std::uint32_t Transferred = 0;
+};
+
+// Sends one SG_IO request and gives its answer.
+using SgSender = std::function<SgAnswer(const SgRequest&)>;
+
+// An ATA command's outcome, or the system error of the request that could not be sent.
+struct AtaCommandResult {
+    AtaOutcome Outcome;
+    int SystemError = 0;
+};
+
+// Sends an ATA command through ATA PASS-THROUGH: the 16-byte form, and the 12-byte form when the
+// 16-byte one is refused in any way (FormRefused, or the kernel refused the request). The result
+// is that of the last form sent.
+AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send);
 
 // The SG_IO request of a SCSI_PASS_THROUGH block.
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request);

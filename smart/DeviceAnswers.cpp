@@ -102,24 +102,3 @@ std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(Bytes input, std::siz
     }
     return request;
 }
-
-std::uint32_t CompleteScsiPassThrough(MutableBytes output, const ScsiPassThroughRequest& request,
-                                      std::uint8_t scsiStatus, Bytes sense, Bytes dataIn)
-{
-    std::copy(request.Header.begin(), request.Header.end(), output.begin());
-    const std::size_t senseCount = std::min<std::size_t>(sense.size(), request.SenseLength);
-    const std::size_t dataCount =
-        request.Direction == scsi::DataInDirection ? std::min<std::size_t>(dataIn.size(), request.DataLength) : 0;
-    output[scsi::ScsiStatus] = scsiStatus;
-    output[scsi::SenseInfoLength] = static_cast<std::uint8_t>(senseCount);
-    std::copy_n(sense.begin(), senseCount, output.begin() + request.SenseOffset);
-    std::copy_n(dataIn.begin(), dataCount, output.begin() + request.DataOffset);
-    if (request.Direction == scsi::DataInDirection)
-        Put32(output, scsi::DataTransferLength, static_cast<std::uint32_t>(dataCount));
-    std::size_t end = scsi::HeaderSize;
-    if (senseCount != 0)
-        end = std::max<std::size_t>(end, request.SenseOffset + senseCount);
-    if (dataCount != 0)
-        end = std::max<std::size_t>(end, request.DataOffset + dataCount);
-    return static_cast<std::uint32_t>(end);
-}

@@ -2,6 +2,7 @@
 
 #include "smart/DeviceBlocks.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -52,7 +53,46 @@ struct ScsiPassThroughRequest {
 // or sense area outside the buffers given.
 std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(blocks::Bytes input, std::size_t outputSize);
 
-// Writes the header back with the SCSI status, the sense bytes and the received data (both cut
-// to their areas) and the lengths actually transferred; gives the number of bytes returned.
-std::uint32_t CompleteScsiPassThrough(blocks::MutableBytes output, const ScsiPassThroughRequest& request,
-                                      std::uint8_t scsiStatus, blocks::Bytes sense, blocks::Bytes dataIn);
+// The part of an area of the output block that lies in it: count bytes from offset, cut at the
+// block's end; none when the count is 0 or the offset lies in the header or beyond the block.
+// Nothing is computed from the offset before it is checked.
+constexpr blocks::MutableBytes OutputArea(blocks::MutableBytes output, std::uint64_t offset, std::size_t count)
+{
+    if (count == 0 || offset < blocks::scsi::HeaderSize || offset >= output.size())
+        return {};
+    const auto at = static_cast<std::size_t>(offset);
+    return output.subspan(at, std::min(count, output.size() - at));
+}
+
+// Writes the header back with the SCSI status, the sense bytes and the received data (each cut
+// to its area and to the output block) and the lengths actually transferred; gives the number
+// of bytes returned, 0 when the output cannot hold the header. The areas' offsets are used only
+// for areas that receive bytes. Written out here as constexpr, so that a constant evaluation can
+// show that no position outside the output block is computed
+// (tests/smart/constant_evaluation/PassThroughOffsets.cpp).
+constexpr std::uint32_t CompleteScsiPassThrough(blocks::MutableBytes output, const ScsiPassThroughRequest& request,
+                                                std::uint8_t scsiStatus, blocks::Bytes sense, blocks::Bytes dataIn)
+{
+    namespace scsi = blocks::scsi;
+    if (output.size() < scsi::HeaderSize)
+        return 0;
+    std::copy(request.Header.begin(), request.Header.end(), output.begin());
+    const bool dataToHost = request.Direction == scsi::DataInDirection;
+    const blocks::MutableBytes senseArea =
+        OutputArea(output, request.SenseOffset, std::min<std::size_t>(sense.size(), request.SenseLength));
+    const blocks::MutableBytes dataArea =
+        dataToHost ? OutputArea(output, request.DataOffset, std::min<std::size_t>(dataIn.size(), request.DataLength))
+                   : blocks::MutableBytes();
+    std::copy_n(sense.begin(), senseArea.size(), senseArea.begin());
+    std::copy_n(dataIn.begin(), dataArea.size(), dataArea.begin());
+    output[scsi::ScsiStatus] = scsiStatus;
+    output[scsi::SenseInfoLength] = static_cast<std::uint8_t>(senseArea.size());
+    if (dataToHost)
+        blocks::Put32(output, scsi::DataTransferLength, static_cast<std::uint32_t>(dataArea.size()));
+    std::size_t end = scsi::HeaderSize;
+    if (!senseArea.empty())
+        end = std::max<std::size_t>(end, request.SenseOffset + senseArea.size());
+    if (!dataArea.empty())
+        end = std::max<std::size_t>(end, request.DataOffset + dataArea.size());
+    return static_cast<std::uint32_t>(end);
+}

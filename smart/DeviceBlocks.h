@@ -15,26 +15,26 @@ namespace blocks {
 using Bytes = std::span<const std::uint8_t>;
 using MutableBytes = std::span<std::uint8_t>;
 
-inline std::uint16_t Get16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
-inline std::uint32_t Get32(Bytes b, std::size_t at)
+constexpr std::uint16_t Get16(Bytes b, std::size_t at) { return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8); }
+constexpr std::uint32_t Get32(Bytes b, std::size_t at)
 {
     return static_cast<std::uint32_t>(Get16(b, at)) | static_cast<std::uint32_t>(Get16(b, at + 2)) << 16;
 }
-inline std::uint64_t Get64(Bytes b, std::size_t at)
+constexpr std::uint64_t Get64(Bytes b, std::size_t at)
 {
     return static_cast<std::uint64_t>(Get32(b, at)) | static_cast<std::uint64_t>(Get32(b, at + 4)) << 32;
 }
-inline void Put16(MutableBytes b, std::size_t at, std::uint16_t v)
+constexpr void Put16(MutableBytes b, std::size_t at, std::uint16_t v)
 {
     b[at] = static_cast<std::uint8_t>(v);
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
-inline void Put32(MutableBytes b, std::size_t at, std::uint32_t v)
+constexpr void Put32(MutableBytes b, std::size_t at, std::uint32_t v)
 {
     Put16(b, at, static_cast<std::uint16_t>(v));
     Put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
 }
-inline void Put64(MutableBytes b, std::size_t at, std::uint64_t v)
+constexpr void Put64(MutableBytes b, std::size_t at, std::uint64_t v)
 {
     Put32(b, at, static_cast<std::uint32_t>(v));
     Put32(b, at + 4, static_cast<std::uint32_t>(v >> 32));
@@ -91,6 +91,9 @@ inline constexpr std::size_t AreaSize = 529;
 namespace ata {
 inline constexpr std::uint8_t SmartCommand = 0xB0;
 inline constexpr std::uint8_t IdentifyDevice = 0xEC;
+// For a drive on the ATAPI bus. The description leaves it to the implementer with 02h, which is
+// no ATA command; IDENTIFY PACKET DEVICE is the command an ATAPI device answers with its 512-byte
+// identify block, and the one an ATA device that is not a packet device aborts.
 inline constexpr std::uint8_t IdentifyPacketDevice = 0xA1;
 inline constexpr std::uint8_t SmartReadData = 0xD0;
 inline constexpr std::uint8_t SmartReadThresholds = 0xD1;

@@ -163,12 +163,15 @@ void ApplyStandardInquiry(Bytes data, TDriveResult& drive)
 
 void ApplySerialNumberPage(Bytes data, std::uint32_t returned, TDriveResult& drive)
 {
+    constexpr std::size_t SerialStart = 4;
     const std::size_t pageCode = data[1];
     const std::size_t pageLength = data[3];
     const std::size_t available = std::min<std::size_t>(returned, data.size());
-    if (pageLength == 0 || pageCode != scsi::SerialNumberPage || 4 + pageLength > available)
+    if (pageLength == 0 || pageCode != scsi::SerialNumberPage || available <= SerialStart)
         return;
-    const std::string serial = BytesToText(data.data() + 4, static_cast<std::int32_t>(pageLength));
+    // A page that says more than the device sent keeps what was sent.
+    const std::size_t length = std::min(pageLength, available - SerialStart);
+    const std::string serial = BytesToText(data.data() + SerialStart, static_cast<std::int32_t>(length));
     drive.SerialNumber = Trim(SwapBytePairs(reinterpret_cast<const std::uint8_t*>(serial.data()),
                                             static_cast<std::int32_t>(serial.size())));
 }

@@ -15,7 +15,7 @@ bool TakesAtaPath(std::int32_t busType);
 // Device type, removable flag, bus type, the descriptor texts and serial number, the RAID rule
 // and the bus and device type names, from the descriptor buffer of which the driver returned
 // the first `returned` bytes. A text offset of 0 or one at or beyond the returned bytes counts
-// as absent; a text ends at its zero byte or at the end of the returned bytes.
+// as absent; a text ends at its zero byte or is cut at the end of the returned bytes.
 void ApplyStorageDescriptor(blocks::Bytes buffer, std::uint32_t returned, TDriveResult& drive);
 
 // Model, serial number (unless the descriptor gave one), firmware, capacity, sector sizes,
@@ -29,5 +29,5 @@ void ApplyDiskGeometry(blocks::Bytes geometry, TDriveResult& drive);
 void ApplyStandardInquiry(blocks::Bytes data, TDriveResult& drive);
 
 // The unit serial number page (80h); returned is the number of data bytes the device sent.
-// A page whose length reaches beyond them is ignored.
+// A page whose length reaches beyond them is cut at their end.
 void ApplySerialNumberPage(blocks::Bytes data, std::uint32_t returned, TDriveResult& drive);

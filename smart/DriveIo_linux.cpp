@@ -7,12 +7,12 @@
 #include "smart/DriveIo.h"
 #include "smart/SysfsDisks.h"
 
+#include "base/PhysicalDrives.h"
 #include "base/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -27,29 +27,12 @@ namespace {
 using namespace blocks;
 
 constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
-constexpr const char* SysfsRoot = "/sys";
 constexpr std::uint8_t SenseBufferSize = 64;
 
-std::vector<std::string> PhysicalDisks()
+// Runs one SG_IO request; the kernel's refusal is the answer's system error.
+SgAnswer RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize)
 {
-    std::vector<std::string> entries;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(SysfsRoot) + "/block", error))
-        entries.push_back(entry.path().filename().string());
-    return PhysicalDiskNames(std::move(entries));
-}
-
-struct SgOutcome {
-    std::uint8_t ScsiStatus = 0;
-    std::uint16_t HostStatus = 0;
-    std::uint16_t DriverStatus = 0;
-    std::vector<std::uint8_t> Sense;
-    std::uint32_t Transferred = 0;
-};
-
-// Runs one SG_IO request; false with errno set when the kernel refuses it.
-bool RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize, SgOutcome& outcome)
-{
+    SgAnswer outcome;
     std::vector<std::uint8_t> cdb = request.Cdb;
     outcome.Sense.assign(senseSize, 0);
     sg_io_hdr_t header{};
@@ -64,19 +47,24 @@ bool RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std
     header.dxfer_len = request.Direction == SgDirection::None ? 0 : request.DataLength;
     header.dxferp = request.Direction == SgDirection::None ? nullptr : data.data();
     header.timeout = request.TimeoutMs;
-    if (::ioctl(fd, SG_IO, &header) != 0)
-        return false;
+    if (::ioctl(fd, SG_IO, &header) != 0) {
+        outcome.SystemError = errno;
+        outcome.Sense.clear();
+        return outcome;
+    }
     outcome.ScsiStatus = header.status;
     outcome.HostStatus = header.host_status;
     outcome.DriverStatus = header.driver_status;
     outcome.Sense.resize(std::min<std::size_t>(header.sb_len_wr, senseSize));
     const int residual = std::clamp(header.resid, 0, static_cast<int>(header.dxfer_len));
     outcome.Transferred = header.dxfer_len - static_cast<std::uint32_t>(residual);
-    return true;
+    return outcome;
 }
 
 class LinuxDriveIo : public DriveIo {
 public:
+    LinuxDriveIo(std::string sysRoot, std::string devRoot) : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {}
+
     DriveHandle Open(const std::string& path) override
     {
         const auto name = DiskName(path);
@@ -84,7 +72,7 @@ public:
             lastError_ = ENOENT;
             return {};
         }
-        const std::string node = "/dev/" + *name;
+        const std::string node = devRoot_ + "/" + *name;
         int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0 && errno == EROFS)
             fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -111,7 +99,7 @@ protected:
         case IOCTL_STORAGE_QUERY_PROPERTY:
             if (input.size() < PropertyQuerySize || output.size() < descriptor::HeaderSize)
                 return Fail(EINVAL);
-            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeSysfsDisk(SysfsRoot, found->second)), output);
+            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeSysfsDisk(sysRoot_, found->second)), output);
             return true;
         case SMART_SEND_DRIVE_COMMAND:
         case SMART_RCV_DRIVE_DATA:
@@ -132,7 +120,7 @@ protected:
     }
 
 private:
-    static std::optional<std::string> DiskName(const std::string& path)
+    std::optional<std::string> DiskName(const std::string& path) const
     {
         if (!path.starts_with(DevicePrefix) || path.size() == DevicePrefix.size())
             return std::nullopt;
@@ -141,7 +129,7 @@ private:
         const auto [end, error] = std::from_chars(path.data() + DevicePrefix.size(), last, index);
         if (error != std::errc() || end != last)
             return std::nullopt;
-        const std::vector<std::string> disks = PhysicalDisks();
+        const std::vector<std::string> disks = PhysicalDriveNames(sysRoot_);
         if (index >= disks.size())
             return std::nullopt;
         return disks[index];
@@ -161,15 +149,11 @@ private:
             return Fail(EINVAL);
         const AtaTaskFile taskFile = TaskFileFromSmartRequest(input);
         std::array<std::uint8_t, smartout::DataSize> data{};
-        AtaOutcome outcome;
-        for (const bool twelveByteForm : {false, true}) {
-            SgOutcome result;
-            if (!RunSgIo(fd, AtaPassThroughRequest(taskFile, dataIn, twelveByteForm), data, SenseBufferSize, result))
-                return Fail(errno);
-            outcome = DecodeAtaOutcome(result.ScsiStatus, result.HostStatus, result.DriverStatus, result.Sense);
-            if (!outcome.OpcodeRejected)
-                break;
-        }
+        const AtaCommandResult result = SendAtaCommand(
+            taskFile, dataIn, [&](const SgRequest& request) { return RunSgIo(fd, request, data, SenseBufferSize); });
+        if (result.SystemError != 0)
+            return Fail(result.SystemError);
+        const AtaOutcome& outcome = result.Outcome;
         const Bytes answer = dataIn && outcome.Completed ? Bytes(data) : Bytes();
         bytesReturned = FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
         return outcome.Completed || Fail(EIO);
@@ -183,7 +167,7 @@ private:
         int sectorSize = 0;
         if (::ioctl(fd, BLKGETSIZE64, &size) != 0 || ::ioctl(fd, BLKSSZGET, &sectorSize) != 0)
             return Fail(errno);
-        const auto removable = ReadSysfsAttribute(std::string(SysfsRoot) + "/block/" + name + "/removable");
+        const auto removable = ReadSysfsAttribute(sysRoot_ + "/block/" + name + "/removable");
         bytesReturned = CopyAnswer(BuildDiskGeometry(removable == "1" ? geometry::RemovableMedia : geometry::FixedMedia,
                                                      static_cast<std::uint32_t>(sectorSize), size),
                                    output);
@@ -200,9 +184,9 @@ private:
         std::vector<std::uint8_t> data(sg.DataLength, 0);
         if (sg.Direction == SgDirection::ToDevice)
             data = request->DataOut;
-        SgOutcome result;
-        if (!RunSgIo(fd, sg, data, request->SenseLength, result))
-            return Fail(errno);
+        const SgAnswer result = RunSgIo(fd, sg, data, request->SenseLength);
+        if (result.SystemError != 0)
+            return Fail(result.SystemError);
         if (result.HostStatus != 0)
             return Fail(EIO);
         bytesReturned = CompleteScsiPassThrough(output, *request, result.ScsiStatus, result.Sense,
@@ -210,13 +194,20 @@ private:
         return true;
     }
 
+    std::string sysRoot_;
+    std::string devRoot_;
     std::map<std::intptr_t, std::string> names_;
     unsigned lastError_ = 0;
 };
 
 } // namespace
 
+std::unique_ptr<DriveIo> CreateSysfsDriveIo(const std::string& sysRoot, const std::string& devRoot)
+{
+    return std::make_unique<LinuxDriveIo>(sysRoot, devRoot);
+}
+
 std::unique_ptr<DriveIo> CreateSystemDriveIo()
 {
-    return std::make_unique<LinuxDriveIo>();
+    return CreateSysfsDriveIo("/sys", "/dev");
 }

@@ -1,7 +1,6 @@
 #include "smart/SysfsDisks.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -68,22 +67,28 @@ std::optional<std::string> SerialOfUsbDevice(const fs::path& sysRoot, const fs::
     return std::nullopt;
 }
 
+// The serial number as Windows' drivers for the ATA bus give it in the descriptor: the bytes of
+// the identify field as they lie in memory (the two characters of each word swapped), each
+// written as two hexadecimal digits. The identification decodes it back (HexPairsToText, then
+// SwapBytePairs). An odd length is padded with a blank, as the identify field would be.
+std::string AtaBusSerialNumber(std::string serial)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    if (serial.size() % 2 != 0)
+        serial += ' ';
+    std::string hex;
+    hex.reserve(2 * serial.size());
+    for (std::size_t k = 0; k < serial.size(); k += 2) {
+        for (const char c : {serial[k + 1], serial[k]}) {
+            const auto byte = static_cast<std::uint8_t>(c);
+            hex += Digits[byte >> 4];
+            hex += Digits[byte & 0x0F];
+        }
+    }
+    return hex;
+}
+
 } // namespace
-
-bool IsPhysicalDiskName(const std::string& name)
-{
-    static constexpr std::array<std::string_view, 7> NotDisks = {"loop", "ram", "zram", "dm-", "md", "sr", "fd"};
-    if (name.empty())
-        return false;
-    return std::none_of(NotDisks.begin(), NotDisks.end(), [&](std::string_view prefix) { return name.starts_with(prefix); });
-}
-
-std::vector<std::string> PhysicalDiskNames(std::vector<std::string> blockEntries)
-{
-    std::erase_if(blockEntries, [](const std::string& name) { return !IsPhysicalDiskName(name); });
-    std::sort(blockEntries.begin(), blockEntries.end());
-    return blockEntries;
-}
 
 int LibataPortNumber(const std::string& devicePath)
 {
@@ -163,5 +168,7 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
         fields.SerialNumber = SerialOfUsbDevice(sysRoot, resolved);
     if (!fields.SerialNumber)
         fields.SerialNumber = SerialFromVpdPage(device);
+    if (fields.SerialNumber && fields.BusType == BusAta)
+        fields.SerialNumber = AtaBusSerialNumber(*fields.SerialNumber);
     return fields;
 }

@@ -1,21 +1,17 @@
 #pragma once
 
 #include "smart/DeviceAnswers.h"
+#include "smart/DriveIo.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-// How the Linux back end sees the machine's disks through /sys/block: which entries are physical
-// drives, in which order they are numbered, and the bus type Windows would report for each.
-
-// True for a whole disk; false for loop, ram, zram, device-mapper, software RAID, optical and
-// floppy devices.
-bool IsPhysicalDiskName(const std::string& name);
-
-// The physical drives among the /sys/block entries, in name order: drive N is entry N.
-std::vector<std::string> PhysicalDiskNames(std::vector<std::string> blockEntries);
+// How the Linux back end sees the machine's disks through /sys/block: the storage descriptor and
+// the bus type Windows would report for each. Which entries are physical drives, and their
+// numbering, is base/PhysicalDrives.h.
 
 // The Windows storage bus type for a disk: its /sys/block name, the resolved path of its device
 // directory, and the SATA link speed libata reports for its link (empty when there is none).
@@ -30,5 +26,10 @@ int LibataPortNumber(const std::string& devicePath);
 std::optional<std::string> ReadSysfsAttribute(const std::string& file);
 
 // What Windows puts in the storage device descriptor of a disk, read from the sysfs tree under
-// sysRoot ("/sys" on a running system) for the /sys/block entry name.
+// sysRoot ("/sys" on a running system) for the /sys/block entry name. On the ATA bus the serial
+// number is in the hexadecimal-pair form Windows' ATA drivers give.
 StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
+
+// The Linux drive access over the sysfs tree under sysRoot and the device nodes under devRoot;
+// CreateSystemDriveIo gives it over "/sys" and "/dev". Defined by the Linux back end only.
+std::unique_ptr<DriveIo> CreateSysfsDriveIo(const std::string& sysRoot, const std::string& devRoot);

@@ -9,5 +9,10 @@ std::string OleErrorMessage(const std::string& description, const std::string& s
         return text;
     if (std::string text = TrimSystemMessage(systemText); !text.empty())
         return text;
-    return Format("OLE error %.8x", static_cast<unsigned>(code));
+    return OleErrorCodeText(code);
+}
+
+std::string OleErrorCodeText(std::uint32_t code)
+{
+    return Format("OLE error %.8X", static_cast<unsigned>(code));
 }

@@ -1,9 +1,9 @@
 #include "wmi/SysfsDiskDrives.h"
 
+#include "base/PhysicalDrives.h"
 #include "base/Text.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -18,8 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::array<const char*, 7> NotPhysicalDrives = {"loop", "ram", "zram", "dm-", "md", "sr", "fd"};
 
 std::optional<std::string> ReadBytes(const fs::path& path)
 {
@@ -256,25 +254,10 @@ std::string RenderDisk(const fs::path& sysRoot, const fs::path& disk, std::uint3
 
 } // namespace
 
-std::vector<std::string> SysfsWholeDisks(const std::string& sysRoot)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(fs::path(sysRoot) / "block", error)) {
-        const std::string name = entry.path().filename().string();
-        const bool excluded = std::any_of(NotPhysicalDrives.begin(), NotPhysicalDrives.end(),
-                                          [&name](const char* prefix) { return name.rfind(prefix, 0) == 0; });
-        if (!excluded)
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> RenderSysfsDiskDrives(const std::string& sysRoot, const std::string& systemName)
 {
     std::vector<std::string> texts;
-    const std::vector<std::string> disks = SysfsWholeDisks(sysRoot);
+    const std::vector<std::string> disks = PhysicalDriveNames(sysRoot);
     for (size_t i = 0; i < disks.size(); ++i)
         texts.push_back(RenderDisk(sysRoot, fs::path(sysRoot) / "block" / disks[i], static_cast<std::uint32_t>(i), systemName));
     return texts;

@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <sstream>
 
@@ -50,22 +49,22 @@ std::string SelectAllClass(const std::string& query)
     return className;
 }
 
+// A refusal as the WMI service gives it: its result code, and a description of what failed.
+[[noreturn]] void Refuse(const std::string& description, std::uint32_t code)
+{
+    throw EOleException(description, code, description);
+}
+
 // Stands in for the WMI service of this computer: Win32_DiskDrive in root\cimv2 answered from
-// sysfs, in the object text form the real service writes. A refused connect leaves errno set
-// to the nearest system reason, since the component reports the system's last error text.
+// sysfs, in the object text form the real service writes.
 class SysfsWbemServices : public WbemServices {
 public:
     void ConnectServer(const std::string& host, const std::string& nameSpace) override
     {
-        if (!IsThisComputer(host)) {
-            errno = EHOSTUNREACH;
-            throw EOleException("The RPC server is unavailable: only this computer's disks are known here",
-                                RpcServerUnavailable);
-        }
-        if (!IsCimv2(nameSpace)) {
-            errno = ENOENT;
-            throw EOleException("Invalid namespace: only root\\cimv2 is known here", WbemInvalidNamespace);
-        }
+        if (!IsThisComputer(host))
+            Refuse("The RPC server is unavailable: only this computer's disks are known here", RpcServerUnavailable);
+        if (!IsCimv2(nameSpace))
+            Refuse("Invalid namespace: only root\\cimv2 is known here", WbemInvalidNamespace);
         connected_ = true;
     }
 
@@ -75,12 +74,12 @@ public:
         if (!connected_)
             throw Exception("Not connected to the WMI service");
         if (!SameText(language, "WQL"))
-            throw EOleException("Invalid query type: " + language, WbemInvalidQueryType);
+            Refuse("Invalid query type: " + language, WbemInvalidQueryType);
         const std::string className = SelectAllClass(query);
         if (className.empty())
-            throw EOleException("Invalid query: " + query, WbemInvalidQuery);
+            Refuse("Invalid query: " + query, WbemInvalidQuery);
         if (!SameText(className, "Win32_DiskDrive"))
-            throw EOleException("Invalid class: only Win32_DiskDrive is known here", WbemInvalidClass);
+            Refuse("Invalid class: only Win32_DiskDrive is known here", WbemInvalidClass);
         for (auto& text : RenderSysfsDiskDrives("/sys", ComputerName()))
             onObjectText(std::move(text));
     }

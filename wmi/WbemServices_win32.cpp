@@ -152,7 +152,9 @@ void OleCheck(Call&& call)
     if (SUCCEEDED(result))
         return;
     const auto code = static_cast<std::uint32_t>(result);
-    throw EOleException(OleErrorMessage(ErrorInfoDescription(), SysErrorMessage(code), code), code);
+    std::string description = TrimSystemMessage(ErrorInfoDescription());
+    std::string message = OleErrorMessage(description, SysErrorMessage(code), code);
+    throw EOleException(std::move(message), code, std::move(description));
 }
 
 class ComWbemServices : public WbemServices {

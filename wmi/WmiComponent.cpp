@@ -1,7 +1,7 @@
 #include "wmi/WmiComponent.h"
 
 #include "base/Exception.h"
-#include "base/SystemError.h"
+#include "wmi/OleException.h"
 #include "wmi/WbemServices.h"
 #include "wmi/WmiSupport.h"
 
@@ -71,13 +71,16 @@ void TWmiComponent::ConnectService()
 {
     try {
         services_->ConnectServer(host_, GetNamespacePath());
-    } catch (const std::exception& failure) {
-        // The system's text for the last error, read before anything else can change it. When
-        // no error code was recorded that text would read "completed successfully", so the
-        // failure's own text is given instead.
-        const std::string reason = GetLastOSError() != 0 ? LastSystemErrorText() : std::string(failure.what());
+    } catch (const EOleSysError& failure) {
+        // What failed, in the COM error's own words, else its code. Not the system's text for
+        // the thread's last error code, which belongs to whatever ran last: the lookup of a
+        // message for a WMI code, which has none, leaves error 317 ("The system cannot find
+        // message text for message number ...").
         connected_ = false;
-        throw Exception(reason);
+        throw Exception(failure.Description.empty() ? OleErrorCodeText(failure.ErrorCode) : failure.Description);
+    } catch (const std::exception& failure) {
+        connected_ = false;
+        throw Exception(failure.what());
     }
     connected_ = true;
 }

@@ -39,8 +39,10 @@ public:
     // ObjectsCount; with at least one instance ObjectIndex := 1, LoadProperties(1) and
     // OnAfterActivate. Deactivation: OnBeforeDeactivate, Active := false, ObjectsCount and
     // ObjectIndex 0, AllProperties emptied, ResetProperties, OnAfterDeactivate.
-    // A failed connect raises Exception with the system's text for the last error code (the
-    // failure's own text when no code was recorded); query errors pass out as they are.
+    // A failed connect raises Exception with what failed: the COM error's own description
+    // where the failing object gives one, else "OLE error " and the result code in eight
+    // upper-case hexadecimal digits (the description's system text for the last error code
+    // named an unrelated failure; issue 15, item 7). Query errors pass out as they are.
     virtual void SetActive(bool value);
     bool Active() const { return active_; }
 

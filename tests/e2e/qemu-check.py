@@ -233,6 +233,9 @@ def check_identify(checks, sections, order):
             checks.expect(d.get("SmartEnabled") == 1 and d.get("ModelNumber") == c["model"] and
                           d.get("DiskBytes") == c["bytes"], f"drive {n} ({disk}) identified through ATA IDENTIFY",
                           f"{d}")
+            # SATA disks give the serial as text, PATA disks (ATA bus) as hexadecimal pairs.
+            checks.expect(d.get("SerialNumber") == c["serial"], f"drive {n} ({disk}) serial {c['serial']}",
+                          repr(d.get("SerialNumber")))
         elif c["kind"] == "usb":
             vendor, product = c["model"].split(" ", 1)
             checks.expect(d.get("VendorId") == vendor.ljust(8) and d.get("ProductId") == product.ljust(16),

@@ -19,8 +19,11 @@ mkdir -p "$work"
 
 # The guest's disks. Sizes differ so that every drive line's size tells its disk apart.
 ahci_model="QM E2E AHCI DISK WITH A LONG MODEL"; ahci_serial="QMAHCI0001"; ahci_bytes=$((8 * 1048576))
-piix_model="QM E2E PIIX DISK WITH A LONG MODEL"; piix_serial="QMPIIX0002"; piix_bytes=$((10 * 1048576))
-piix2_model="QM E2E PIIX SECOND DISK"; piix2_serial="QMPIIX0005"; piix2_bytes=$((12 * 1048576))
+# The PIIX disks are on the ATA bus, whose storage descriptor carries the serial number as
+# hexadecimal pairs: their serials are made of hexadecimal digits in part, so that a plain serial
+# wrongly decoded as pairs gives visible characters instead of control bytes that are trimmed away.
+piix_model="QM E2E PIIX DISK WITH A LONG MODEL"; piix_serial="WD-WCAM12345678"; piix_bytes=$((10 * 1048576))
+piix2_model="QM E2E PIIX SECOND DISK"; piix2_serial="5QF0C1D2E3A4"; piix2_bytes=$((12 * 1048576))
 usb_vendor="QMUSB"; usb_product="E2E USB STICK"; usb_serial="QMUSB0003"; usb_bytes=$((6 * 1048576))
 nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
 
@@ -163,7 +166,7 @@ q35_pid=$!
 # either order, but drive 0 is always a slave while its drive number selects the master in the
 # drive/head register: the kernel has to put the right device bit. SMART is switched off on the
 # first channel's disk before each tool runs.
-boot pc 2 qm.smartoff=QMPIIX0002 -M pc \
+boot pc 2 "qm.smartoff=$piix_serial" -M pc \
     -drive "if=none,id=piix,file=$work/piix.img,format=raw" \
     -device "ide-hd,drive=piix,bus=ide.0,unit=1,model=$piix_model,serial=$piix_serial" \
     -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \

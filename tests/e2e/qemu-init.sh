@@ -17,10 +17,18 @@ for arg in $(cat /proc/cmdline); do
     esac
 done
 
-# Whole disks in the order the drive back end numbers them: /sys/block by name, without
-# loop, RAM, compressed-RAM, device-mapper, software RAID, optical and floppy devices.
+# Whole disks in the order the drive back end numbers them (base/PhysicalDrives.h): /sys/block
+# by name, the entries with a parent device, not hidden, not an eMMC's boot or replay-protected
+# area, not a CD/DVD (SCSI type 5) or floppy drive.
 whole_disks() {
-    ls /sys/block | grep -vE '^(loop|ram|zram|dm-|md|sr|fd)'
+    for b in /sys/block/*; do
+        [ -e "$b/device" ] || continue
+        [ "$(cat "$b/hidden" 2>/dev/null)" = 1 ] && continue
+        case "${b##*/}" in mmcblk*[!0-9]*) continue ;; esac
+        [ "$(cat "$b/device/type" 2>/dev/null)" = 5 ] && continue
+        case "$(readlink "$b/device/driver")" in */floppy) continue ;; esac
+        echo "${b##*/}"
+    done
 }
 
 echo "@@ STAGE modules $(cut -d' ' -f1 /proc/uptime)"

@@ -75,6 +75,8 @@ TEST(AtaPassThrough, OutcomeFromSense)
     invalidOpcode[0] = 0x70;
     invalidOpcode[2] = 0x05;
     invalidOpcode[12] = 0x20;
+    Bytes invalidField = invalidOpcode;
+    invalidField[12] = 0x24;
     Bytes truncated = descriptorOk;
     truncated[7] = 40;  // claims more descriptors than were written
 
@@ -85,7 +87,7 @@ TEST(AtaPassThrough, OutcomeFromSense)
         std::uint16_t Driver;
         Bytes Sense;
         bool Completed;
-        bool Rejected;
+        bool Refused;
         std::uint8_t Error;
     } cases[] = {
         {"good, no sense", 0, 0, 0, {}, true, false, 0},
@@ -93,15 +95,84 @@ TEST(AtaPassThrough, OutcomeFromSense)
         {"registers back, aborted", 2, 0, 0x08, descriptorAbort, false, false, 0x04},
         {"fixed format, aborted", 2, 0, 0x08, fixedAbort, false, false, 0x04},
         {"16-byte form unknown", 2, 0, 0x08, invalidOpcode, false, true, 0x04},
-        {"host failure", 0, 7, 0, {}, false, false, 0},
-        {"driver timeout", 0, 0, 0x06, {}, false, false, 0},
+        {"16-byte form with a field refused", 2, 0, 0x08, invalidField, false, true, 0x04},
+        {"host failure", 0, 7, 0, {}, false, true, 0},
+        {"driver timeout", 0, 0, 0x06, {}, false, true, 0},
         {"truncated descriptors", 2, 0, 0x08, truncated, true, false, 0},
     };
     for (const auto& c : cases) {
         const AtaOutcome outcome = DecodeAtaOutcome(c.ScsiStatus, c.Host, c.Driver, c.Sense);
         EXPECT_EQ(outcome.Completed, c.Completed) << c.Name;
-        EXPECT_EQ(outcome.OpcodeRejected, c.Rejected) << c.Name;
+        EXPECT_EQ(outcome.FormRefused, c.Refused) << c.Name;
         EXPECT_EQ(outcome.Error, c.Error) << c.Name;
+    }
+}
+
+// Fixed-format sense data with a sense key and an additional sense code.
+Bytes FixedSense(std::uint8_t key, std::uint8_t asc)
+{
+    Bytes sense(18, 0);
+    sense[0] = 0x70;
+    sense[2] = key;
+    sense[7] = 10;
+    sense[12] = asc;
+    return sense;
+}
+
+// The 12-byte ATA PASS-THROUGH goes out whenever the 16-byte one is refused, however the
+// refusal comes: the translator's ILLEGAL REQUEST for the opcode (ASC 20h) or for a field of the
+// CDB (ASC 24h), a host or driver error, or the kernel refusing the request; not when the drive
+// ran the command, whatever it answered (issue 15, item 4).
+TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
+{
+    Bytes ataAbort(22, 0);
+    ataAbort[0] = 0x72;
+    ataAbort[1] = 0x01;
+    ataAbort[3] = 0x1D;
+    ataAbort[7] = 14;
+    ataAbort[8] = 0x09;
+    ataAbort[9] = 12;
+    ataAbort[11] = 0x04;
+    ataAbort[21] = 0x51;
+
+    SgAnswer good;
+    SgAnswer invalidOpcode{0, 2, 0, 0x08, FixedSense(0x05, 0x20), 0};
+    SgAnswer invalidField{0, 2, 0, 0x08, FixedSense(0x05, 0x24), 0};
+    SgAnswer hostError{0, 0, 0x07, 0, {}, 0};
+    SgAnswer driverError{0, 0, 0, 0x04, {}, 0};
+    SgAnswer kernelRefusal{22, 0, 0, 0, {}, 0};  // EINVAL
+    SgAnswer aborted{0, 2, 0, 0x08, ataAbort, 0};
+    SgAnswer notReady{0, 2, 0, 0x08, FixedSense(0x02, 0x04), 0};
+
+    const struct {
+        const char* Name;
+        SgAnswer Sixteen;
+        SgAnswer Twelve;
+        std::vector<std::uint8_t> Opcodes;
+        bool Completed;
+        int SystemError;
+    } cases[] = {
+        {"16-byte form runs", good, good, {0x85}, true, 0},
+        {"drive aborts the command", aborted, good, {0x85}, false, 0},
+        {"drive not ready", notReady, good, {0x85}, false, 0},
+        {"ILLEGAL REQUEST, invalid opcode", invalidOpcode, good, {0x85, 0xA1}, true, 0},
+        {"ILLEGAL REQUEST, invalid field in CDB", invalidField, good, {0x85, 0xA1}, true, 0},
+        {"host error", hostError, good, {0x85, 0xA1}, true, 0},
+        {"driver error", driverError, good, {0x85, 0xA1}, true, 0},
+        {"kernel refuses the request", kernelRefusal, good, {0x85, 0xA1}, true, 0},
+        {"both forms refused", invalidField, invalidOpcode, {0x85, 0xA1}, false, 0},
+        {"kernel refuses both", kernelRefusal, SgAnswer{5, 0, 0, 0, {}, 0}, {0x85, 0xA1}, false, 5},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> opcodes;
+        const AtaCommandResult result =
+            SendAtaCommand(TaskFileFromSmartRequest(SmartReadRequest(0, 0xD0)), true, [&](const SgRequest& request) {
+                opcodes.push_back(request.Cdb.at(0));
+                return request.Cdb.size() == 16 ? c.Sixteen : c.Twelve;
+            });
+        EXPECT_EQ(opcodes, c.Opcodes) << c.Name;
+        EXPECT_EQ(result.Outcome.Completed, c.Completed) << c.Name;
+        EXPECT_EQ(result.SystemError, c.SystemError) << c.Name;
     }
 }
 
@@ -174,14 +245,6 @@ TEST(DeviceAnswers, StorageDescriptorLayout)
     EXPECT_EQ(block[16], 40);
     EXPECT_EQ(block[28], 11);
     EXPECT_EQ(std::string(block.begin() + 40, block.end()), std::string("Disk\0", 5));
-}
-
-TEST(SysfsDisks, PhysicalDrivesInNameOrder)
-{
-    EXPECT_EQ(PhysicalDiskNames({"sdb", "loop0", "nvme0n1", "sda", "ram0", "zram0", "dm-0", "md127", "sr0", "fd0", "vda",
-                                 "mmcblk0"}),
-              (std::vector<std::string>{"mmcblk0", "nvme0n1", "sda", "sdb", "vda"}));
-    EXPECT_FALSE(IsPhysicalDiskName(""));
 }
 
 TEST(SysfsDisks, BusTypes)

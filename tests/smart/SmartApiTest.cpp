@@ -250,15 +250,38 @@ TEST(IdentifyDrive, DeviceOffsetsAndLengthsOutsideTheReturnedBytes)
     EXPECT_EQ(result.ProductId, "");
     EXPECT_EQ(result.BusType, 3);
 
-    StoredDrive scsi = AtaDrive();
-    scsi.BusType = 1;
-    scsi.VendorId = "V";
-    scsi.ProductId = "P";
-    scsi.SerialPage = std::vector<std::uint8_t>{0, 0x80, 0, 200, 'S', 'N'};  // page says 200, 2 came
-    StoredBlocksDrive scsiIo({scsi});
-    IdentifyDrive(scsiIo, 0, "", result);
-    EXPECT_EQ(result.SerialNumber, "");
+}
+
+// A text that runs past the bytes the driver or the device returned keeps the bytes that came
+// (issue 15, item 5): the descriptor's texts end at the returned bytes, and a serial number page
+// whose length says more than was sent is cut there instead of being dropped.
+TEST(IdentifyDrive, TextsRunningPastTheReturnedBytesAreCutNotDropped)
+{
+    StoredDrive drive = AtaDrive();
+    drive.BusType = 1;
+    drive.VendorId = "SEAGATE";
+    drive.ProductId = "ST4000NM0023";
+    drive.DescriptorBytesReturned = 40 + 8 + 6;  // the header, the vendor text and 6 bytes of the product's
+    drive.DiskSize = 1048576;
+    drive.SerialPage = std::vector<std::uint8_t>{0, 0x80, 0, 20, 'Z', '1', 'Z', '0', 'A', 'B', 'C', 'D'};  // 8 of 20 came
+    StoredBlocksDrive io({drive});
+    TDriveResult result;
+    ASSERT_TRUE(IdentifyDrive(io, 0, "", result));
+    EXPECT_EQ(result.VendorId, "SEAGATE");
+    EXPECT_EQ(result.ProductId, "ST4000");
+    EXPECT_EQ(result.SerialNumber, "1Z0ZBADC") << "the 8 bytes that came, byte pairs swapped as the page's are";
     EXPECT_EQ(result.ErrorText, "");
+
+    drive.SerialPage = std::vector<std::uint8_t>{0, 0x80, 0, 200, 'S', 'N'};  // page says 200, 2 came
+    StoredBlocksDrive shortIo({drive});
+    IdentifyDrive(shortIo, 0, "", result);
+    EXPECT_EQ(result.SerialNumber, "NS");
+    EXPECT_EQ(result.ErrorText, "");
+
+    drive.SerialPage = std::vector<std::uint8_t>{0, 0x80, 0, 200};  // nothing of it came
+    StoredBlocksDrive emptyIo({drive});
+    IdentifyDrive(emptyIo, 0, "", result);
+    EXPECT_EQ(result.SerialNumber, "");
 }
 
 TEST(IdentifyDrive, NonAtaErrorTexts)
@@ -308,6 +331,8 @@ TEST(IdentifyDrive, NonAtaErrorTexts)
     EXPECT_EQ(result.ErrorText, "");
 }
 
+// A drive on the ATAPI bus is asked with IDENTIFY PACKET DEVICE (A1h), not with the 02h of the
+// description's note, which is no ATA command (issue 15, item 6).
 TEST(IdentifyDrive, AtapiDriveAsksForThePacketIdentify)
 {
     StoredDrive atapi = AtaDrive();

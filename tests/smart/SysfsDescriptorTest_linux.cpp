@@ -7,6 +7,8 @@
 #include "smart/SysfsDisks.h"
 #include "smart/smartapi.h"
 
+#include "TestBlocks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,4 +195,33 @@ TEST(SysfsDescriptor, LibataDisk)
     sysfs.Write("class/ata_link/link1/sata_spd", "<unknown>\n");
     EXPECT_EQ(DescribeSysfsDisk(sysfs.Root(), "sda").BusType, 3);
     EXPECT_EQ(DescribeSysfsDisk(sysfs.Root(), "missing").VendorId, std::nullopt);
+}
+
+// A PATA disk (libata without a SATA link speed: every IDE disk, QEMU's PIIX disks too) is on the
+// ATA bus, where Windows gives the serial number in its hexadecimal-pair form; the plain text
+// decoded as hexadecimal pairs came out as "4\x12xV" and hid the identify words (issue 15, item 1).
+TEST(SysfsDescriptor, PataDiskSerialNumberInTheAtaBusForm)
+{
+    const std::string PiixDisk = "pci0000:00/0000:00:01.1/ata1/host0/target0:0:1/0:0:1:0";
+    const std::string serial = "     WD-WCAM12345678";
+    for (const char* speed : {"<unknown>\n", ""}) {
+        FakeSysfs sysfs;
+        sysfs.AddDisk("sda", PiixDisk,
+                      {{"vendor", "ATA     \n"}, {"model", "WDC WD800JB-00JJ\n"}, {"rev", "05.0\n"}, {"type", "0\n"},
+                       {"vpd_pg80", SerialPage(serial)}});
+        if (*speed)
+            sysfs.Write("class/ata_link/link1/sata_spd", speed);
+        const StorageDescriptorFields fields = DescribeSysfsDisk(sysfs.Root(), "sda");
+        EXPECT_EQ(fields.BusType, 3) << speed;
+        EXPECT_EQ(fields.SerialNumber, "2020202057202d4443574d413231343336353837") << speed;
+
+        StoredDrive disk = StoredFrom(fields);
+        disk.Identify = IdentifyBlock("WDC WD800JB-00JJA0", serial, "05.01C05");
+        StoredBlocksDrive io({disk});
+        TDriveResult drive;
+        ASSERT_TRUE(IdentifyDrive(io, 0, "", drive)) << speed;
+        EXPECT_EQ(drive.BusTypeName, "ATA") << speed;
+        EXPECT_EQ(drive.SerialNumber, "WD-WCAM12345678") << speed;
+        EXPECT_EQ(drive.ModelNumber, "WDC WD800JB-00JJA0") << speed;
+    }
 }

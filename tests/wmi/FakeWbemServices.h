@@ -21,7 +21,7 @@ public:
     {
         Log->push_back("connect " + host + " " + nameSpace);
         if (FailConnect)
-            throw EOleException("Access denied", 0x80070005);
+            throw EOleException("Access is denied", 0x80070005, "Access is denied");
     }
 
     void ExecQuery(const std::string& query, const std::string& language,
@@ -33,7 +33,7 @@ public:
             Answers.erase(Answers.begin());
         for (size_t i = 0; i < texts.size(); ++i) {
             if (static_cast<int>(i) == FailQueryAfter)
-                throw EOleException("Generic failure", 0x80041001);
+                throw EOleException("Generic failure", 0x80041001, "Generic failure");
             onObjectText(texts[i]);
         }
     }

@@ -1,4 +1,5 @@
 #include "base/Exception.h"
+#include "base/PhysicalDrives.h"
 #include "wmi/DiskDriveInventory.h"
 #include "wmi/SysfsDiskDrives.h"
 
@@ -30,6 +31,7 @@ public:
         fs::create_directories(root_ / "block");
         fs::create_directories(root_ / "bus" / "scsi");
         fs::create_directories(root_ / "bus" / "nvme");
+        fs::create_directories(root_ / "bus" / "platform");
     }
     ~FakeSysfs() { fs::remove_all(root_); }
     FakeSysfs(const FakeSysfs&) = delete;
@@ -69,10 +71,23 @@ private:
     fs::path root_;
 };
 
+// Disks Windows does not list among its disk drives: virtual ones without a parent device, a
+// CD-ROM drive (SCSI peripheral type 5) and a floppy drive (bound to the floppy driver).
 void AddVirtualDevices(FakeSysfs& sysfs)
 {
-    for (const char* name : {"loop0", "ram0", "zram0", "dm-0", "md127", "sr0", "fd0"})
-        sysfs.AddDisk(name, std::string("virtual/block/") + name, "scsi", {{"size", "2048\n"}}, {});
+    for (const char* name : {"loop0", "ram0", "zram0", "dm-0", "md127", "nbd0", "zd0"}) {
+        const fs::path disk = fs::path(sysfs.Root()) / "devices" / "virtual" / "block" / name;
+        FakeSysfs::Write(disk / "size", "2048\n");
+        fs::create_directory_symlink(fs::relative(disk, fs::path(sysfs.Root()) / "block"),
+                                     fs::path(sysfs.Root()) / "block" / name);
+    }
+    sysfs.AddDisk("sr0", "pci0000:00/0000:00:1f.2/ata2/host1/target1:0:0/1:0:0:0", "scsi", {{"size", "2048\n"}},
+                  {{"type", "5\n"}, {"model", "DVD-RAM\n"}});
+    sysfs.AddDisk("fd0", "platform/floppy.0", "platform", {{"size", "2880\n"}}, {});
+    fs::create_directories(fs::path(sysfs.Root()) / "bus" / "platform" / "drivers" / "floppy");
+    fs::create_directory_symlink(fs::relative(fs::path(sysfs.Root()) / "bus" / "platform" / "drivers" / "floppy",
+                                              fs::path(sysfs.Root()) / "devices" / "platform" / "floppy.0"),
+                                 fs::path(sysfs.Root()) / "devices" / "platform" / "floppy.0" / "driver");
 }
 
 // libata's identify words as its id attribute shows them: four hexadecimal digits a word, eight
@@ -124,9 +139,9 @@ TEST(SysfsDiskDrives, WholeDisksInNameOrderWithoutVirtualDevices)
     AddVirtualDevices(sysfs);
     for (const char* name : {"sdb", "nvme0n1", "sda", "vda", "sdaa"})
         sysfs.AddDisk(name, std::string("pci0000:00/") + name, "scsi", {{"size", "8\n"}}, {});
-    EXPECT_EQ(SysfsWholeDisks(sysfs.Root()), (std::vector<std::string>{"nvme0n1", "sda", "sdaa", "sdb", "vda"}));
+    EXPECT_EQ(PhysicalDriveNames(sysfs.Root()), (std::vector<std::string>{"nvme0n1", "sda", "sdaa", "sdb", "vda"}));
     EXPECT_EQ(RenderSysfsDiskDrives(sysfs.Root(), "PC").size(), 5u);
-    EXPECT_TRUE(SysfsWholeDisks(sysfs.Root() + "/missing").empty());
+    EXPECT_TRUE(PhysicalDriveNames(sysfs.Root() + "/missing").empty());
 }
 
 TEST(SysfsDiskDrives, RendersTheObjectTextOfTheWmiService)
@@ -270,9 +285,23 @@ TEST(SysfsDiskDrives, TheSystemServiceRefusesOtherHostsNamespacesAndClasses)
         elsewhere.SetActive(true);
         ADD_FAILURE() << "connected to another computer";
     } catch (const Exception& error) {
-        EXPECT_EQ(error.Message, "No route to host");
+        EXPECT_EQ(error.Message, "The RPC server is unavailable: only this computer's disks are known here");
     }
     EXPECT_FALSE(elsewhere.Connected());
+
+    // The component's connect to a namespace that does not exist says so, as ConnectError does
+    // under Wine against its WMI.
+    class MissingNamespaceInventory : public TDiskDriveInventory {
+    public:
+        using TDiskDriveInventory::TDiskDriveInventory;
+        std::string GetNamespacePath() const override { return "root\\nonexistent"; }
+    } missing(CreateSystemWbemServices());
+    try {
+        missing.SetActive(true);
+        ADD_FAILURE() << "connected to root\\nonexistent";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message, "Invalid namespace: only root\\cimv2 is known here");
+    }
 
     const auto services = CreateSystemWbemServices();
     EXPECT_THROW(services->ExecQuery("SELECT * FROM Win32_DiskDrive", "WQL", [](std::string) {}), Exception)
@@ -293,11 +322,13 @@ TEST(SysfsDiskDrives, TheSystemServiceRefusesOtherHostsNamespacesAndClasses)
     EXPECT_EQ(refusal("select * from win32_diskdrive", "wql"), 0u);
 }
 
-// The stand-in against lsblk on this machine's own disks: the same disks (less the virtual
-// kinds the drive code leaves out), in name order, with the same sizes and models.
+// The stand-in against lsblk on this machine's own disks: the same disks, in name order, with the
+// same sizes and models. lsblk's own view of each: a disk (not a CD-ROM, "rom") that sits on a
+// bus (not a virtual disk, whose only subsystem is "block"), and neither an eMMC's boot or
+// replay-protected area nor a floppy drive (major number 2).
 TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
 {
-    const std::string listing = RunCommand("lsblk -d -b -n -P -o NAME,SIZE,MODEL 2>/dev/null");
+    const std::string listing = RunCommand("lsblk -d -b -n -P -o NAME,SIZE,MODEL,TYPE,SUBSYSTEMS,MAJ:MIN 2>/dev/null");
     if (listing.empty())
         GTEST_SKIP() << "lsblk is not available";
     struct Disk {
@@ -305,12 +336,13 @@ TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
         std::int64_t size;
     };
     std::vector<Disk> expected;
-    const std::regex line(R"lsblk(NAME="([^"]*)" SIZE="(\d*)" MODEL="([^"]*)")lsblk");
+    const std::regex line(
+        R"lsblk(NAME="([^"]*)" SIZE="(\d*)" MODEL="([^"]*)" TYPE="([^"]*)" SUBSYSTEMS="([^"]*)" MAJ:MIN="(\d+):)lsblk");
+    const std::regex emmcArea(R"(mmcblk\d+(boot\d+|rpmb|gp\d+))");
     for (std::sregex_iterator it(listing.begin(), listing.end(), line), end; it != end; ++it) {
         const std::string name = (*it)[1];
-        bool counted = true;
-        for (const char* prefix : {"loop", "ram", "zram", "dm-", "md", "sr", "fd"})
-            counted = counted && name.rfind(prefix, 0) != 0;
+        const bool counted = (*it)[4] == "disk" && (*it)[5] != "block" && (*it)[6] != "2" &&
+                             !std::regex_match(name, emmcArea);
         if (counted)
             expected.push_back({name, (*it)[3], std::stoll("0" + (*it)[2].str())});
     }
@@ -318,7 +350,7 @@ TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
     std::vector<std::string> expectedNames;
     for (const auto& disk : expected)
         expectedNames.push_back(disk.name);
-    EXPECT_EQ(SysfsWholeDisks("/sys"), expectedNames);
+    EXPECT_EQ(PhysicalDriveNames("/sys"), expectedNames);
 
     TDiskDriveInventory disks(CreateSystemWbemServices());
     disks.SetActive(true);
@@ -341,7 +373,7 @@ TEST(SysfsDiskDrives, AgreesWithLsblkOnThisMachine)
 // qm-disks prints the count alone, then one tab-separated line per disk in drive order.
 TEST(SysfsDiskDrives, QmDisksListsThisMachinesDisks)
 {
-    const std::vector<std::string> disks = SysfsWholeDisks("/sys");
+    const std::vector<std::string> disks = PhysicalDriveNames("/sys");
     const std::string output = RunCommand(QM_DISKS_TOOL);
     std::vector<std::string> lines;
     for (size_t start = 0; start < output.size();) {

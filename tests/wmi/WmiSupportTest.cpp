@@ -152,4 +152,6 @@ TEST(OleErrorMessage, DescriptionThenSystemTextThenTheCode)
               "The RPC server is unavailable");
     EXPECT_EQ(OleErrorMessage("", "", 0x80041010), "OLE error 80041010");
     EXPECT_EQ(OleErrorMessage("", "", 0x5), "OLE error 00000005");
+    EXPECT_EQ(OleErrorMessage("", "", 0x8004100E), "OLE error 8004100E") << "upper-case hexadecimal digits";
+    EXPECT_EQ(OleErrorCodeText(0x800706BA), "OLE error 800706BA");
 }

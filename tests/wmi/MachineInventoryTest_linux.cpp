@@ -1,0 +1,71 @@
+// The disks the Linux inventory counts on the sysfs trees of whole machines: those Windows would
+// count, and only those, numbered as the drive access numbers them (issue 15, item 2).
+
+#include "base/PhysicalDrives.h"
+#include "wmi/SysfsDiskDrives.h"
+
+#include "tests/sysfs/SysfsMachines.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace sysfs_machines;
+
+struct InventoriedDisk {
+    std::string Name;   // the /sys/block entry
+    std::string Model;  // the Model property of its Win32_DiskDrive object; empty when it has none
+};
+
+std::string Property(const std::string& text, const std::string& name)
+{
+    const std::string start = "\t" + name + " = ";
+    const size_t at = text.find(start);
+    if (at == std::string::npos)
+        return {};
+    const size_t from = at + start.size();
+    return text.substr(from, text.find(";\n", from) - from);
+}
+
+void ExpectInventory(const std::function<void(const SysfsTree&)>& machine, const std::vector<InventoriedDisk>& expected)
+{
+    SysfsTree tree;
+    machine(tree);
+    std::vector<std::string> names;
+    for (const auto& disk : expected)
+        names.push_back(disk.Name);
+    EXPECT_EQ(PhysicalDriveNames(tree.Root()), names);
+
+    const std::vector<std::string> texts = RenderSysfsDiskDrives(tree.Root(), "HOST");
+    ASSERT_EQ(texts.size(), expected.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const std::string deviceId = "\"\\\\\\\\.\\\\PHYSICALDRIVE" + std::to_string(i) + "\"";
+        EXPECT_EQ(Property(texts[i], "DeviceID"), deviceId) << expected[i].Name;
+        EXPECT_EQ(Property(texts[i], "Index"), std::to_string(i)) << expected[i].Name;
+        const std::string model = expected[i].Model.empty() ? "" : "\"" + expected[i].Model + "\"";
+        EXPECT_EQ(Property(texts[i], "Model"), model) << expected[i].Name;
+    }
+}
+
+} // namespace
+
+TEST(MachineInventory, EmmcLaptopCountsTheUserAreaNotTheBootAndReplayProtectedAreas)
+{
+    ExpectInventory(EmmcLaptop, {{"mmcblk0", ""}, {"sda", "Cruzer Blade"}});
+}
+
+TEST(MachineInventory, NvmeMultipathHostCountsEachNamespaceOnceNotItsHiddenPaths)
+{
+    ExpectInventory(NvmeMultipathHost, {{"nvme0n1", "SAMSUNG MZWLR3T8HBLS-00007"},
+                                        {"nvme1n1", "KCM6DRUL3T84"},
+                                        {"sda", "INTEL SSDSC2KB24"}});
+}
+
+TEST(MachineInventory, NbdAndZvolHostCountsItsDisksNotTheVirtualBlockDevices)
+{
+    ExpectInventory(NbdAndZvolHost, {{"nvme0n1", "Samsung SSD 970 EVO Plus 500GB"},
+                                     {"sda", "ST4000VN008-2DR1"},
+                                     {"sdb", "WDC WD40EFRX-68N"}});
+}
