@@ -91,9 +91,9 @@ inline constexpr std::size_t AreaSize = 529;
 namespace ata {
 inline constexpr std::uint8_t SmartCommand = 0xB0;
 inline constexpr std::uint8_t IdentifyDevice = 0xEC;
-// For a drive on the ATAPI bus. The description leaves it to the implementer with 02h, which is
-// no ATA command; IDENTIFY PACKET DEVICE is the command an ATAPI device answers with its 512-byte
-// identify block, and the one an ATA device that is not a packet device aborts.
+// For a drive on the ATAPI bus: IDENTIFY PACKET DEVICE is the command an ATAPI device answers
+// with its 512-byte identify block (02h, sometimes named for it, is no ATA command), and the one
+// an ATA device that is not a packet device aborts.
 inline constexpr std::uint8_t IdentifyPacketDevice = 0xA1;
 inline constexpr std::uint8_t SmartReadData = 0xD0;
 inline constexpr std::uint8_t SmartReadThresholds = 0xD1;

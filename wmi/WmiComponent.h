@@ -41,8 +41,8 @@ public:
     // ObjectIndex 0, AllProperties emptied, ResetProperties, OnAfterDeactivate.
     // A failed connect raises Exception with what failed: the COM error's own description
     // where the failing object gives one, else "OLE error " and the result code in eight
-    // upper-case hexadecimal digits (the description's system text for the last error code
-    // named an unrelated failure; issue 15, item 7). Query errors pass out as they are.
+    // upper-case hexadecimal digits (the system text for the thread's last error code would
+    // name an unrelated failure). Query errors pass out as they are.
     virtual void SetActive(bool value);
     bool Active() const { return active_; }
 

@@ -1,5 +1,5 @@
 // Which disk "\\.\PhysicalDriveN" opens on Linux, on the sysfs trees of whole machines: the
-// drive numbering counts the disks Windows would count, and only those (issue 15, item 2).
+// drive numbering counts the disks Windows would count, and only those.
 
 #include "smart/DriveIo.h"
 #include "smart/SysfsDisks.h"

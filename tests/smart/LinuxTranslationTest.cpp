@@ -122,7 +122,7 @@ Bytes FixedSense(std::uint8_t key, std::uint8_t asc)
 // The 12-byte ATA PASS-THROUGH goes out whenever the 16-byte one is refused, however the
 // refusal comes: the translator's ILLEGAL REQUEST for the opcode (ASC 20h) or for a field of the
 // CDB (ASC 24h), a host or driver error, or the kernel refusing the request; not when the drive
-// ran the command, whatever it answered (issue 15, item 4).
+// ran the command, whatever it answered.
 TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
 {
     Bytes ataAbort(22, 0);

@@ -252,9 +252,9 @@ TEST(IdentifyDrive, DeviceOffsetsAndLengthsOutsideTheReturnedBytes)
 
 }
 
-// A text that runs past the bytes the driver or the device returned keeps the bytes that came
-// (issue 15, item 5): the descriptor's texts end at the returned bytes, and a serial number page
-// whose length says more than was sent is cut there instead of being dropped.
+// A text that runs past the bytes the driver or the device returned keeps the bytes that came:
+// the descriptor's texts end at the returned bytes, and a serial number page whose length says
+// more than was sent is cut there instead of being dropped.
 TEST(IdentifyDrive, TextsRunningPastTheReturnedBytesAreCutNotDropped)
 {
     StoredDrive drive = AtaDrive();
@@ -331,8 +331,7 @@ TEST(IdentifyDrive, NonAtaErrorTexts)
     EXPECT_EQ(result.ErrorText, "");
 }
 
-// A drive on the ATAPI bus is asked with IDENTIFY PACKET DEVICE (A1h), not with the 02h of the
-// description's note, which is no ATA command (issue 15, item 6).
+// A drive on the ATAPI bus is asked with IDENTIFY PACKET DEVICE (A1h); 02h is no ATA command.
 TEST(IdentifyDrive, AtapiDriveAsksForThePacketIdentify)
 {
     StoredDrive atapi = AtaDrive();

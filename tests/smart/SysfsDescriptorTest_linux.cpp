@@ -199,7 +199,7 @@ TEST(SysfsDescriptor, LibataDisk)
 
 // A PATA disk (libata without a SATA link speed: every IDE disk, QEMU's PIIX disks too) is on the
 // ATA bus, where Windows gives the serial number in its hexadecimal-pair form; the plain text
-// decoded as hexadecimal pairs came out as "4\x12xV" and hid the identify words (issue 15, item 1).
+// decoded as hexadecimal pairs came out as "4\x12xV" and hid the identify words.
 TEST(SysfsDescriptor, PataDiskSerialNumberInTheAtaBusForm)
 {
     const std::string PiixDisk = "pci0000:00/0000:00:01.1/ata1/host0/target0:0:1/0:0:1:0";

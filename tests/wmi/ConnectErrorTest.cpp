@@ -1,4 +1,4 @@
-// What a failed connect says (issue 15, item 7): the COM error's own description where the
+// What a failed connect says: the COM error's own description where the
 // failing object gives one, else "OLE error " and the result code in eight upper-case
 // hexadecimal digits; never the system's text for the thread's last error code, which belongs
 // to whatever ran last. ConnectErrorTest_win32.cpp runs the same against the system's WMI.

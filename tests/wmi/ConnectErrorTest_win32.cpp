@@ -1,5 +1,5 @@
 // A connect that fails through the COM back end, against the WMI service of the system the test
-// runs on (Wine's under Wine): the error the user sees says what failed (issue 15, item 7). The
+// runs on (Wine's under Wine): the error the user sees says what failed. The
 // WMI result codes (8004xxxx) have no text in the system's message table, so FormatMessageA
 // fails for them and leaves its own error, 317, whose text ("The system cannot find message
 // text for message number ...") the component used to show.

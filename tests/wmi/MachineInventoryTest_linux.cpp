@@ -1,5 +1,5 @@
 // The disks the Linux inventory counts on the sysfs trees of whole machines: those Windows would
-// count, and only those, numbered as the drive access numbers them (issue 15, item 2).
+// count, and only those, numbered as the drive access numbers them.
 
 #include "base/PhysicalDrives.h"
 #include "wmi/SysfsDiskDrives.h"

@@ -3,7 +3,7 @@
 // when nothing is read or written through it, and no run-time check sees it; a constant
 // evaluation refuses it ("cannot refer to element ... of array"). So this file compiles only when
 // CompleteScsiPassThrough computes no position outside the output block, whatever offsets the
-// request carries next to counts of 0 (issue 15, item 3). g++ 12 does not diagnose such
+// request carries next to counts of 0. g++ 12 does not diagnose such
 // arithmetic in a constant evaluation, clang does.
 
 #include "smart/DeviceAnswers.h"
