@@ -2,7 +2,8 @@
 # End to end under Wine and Xvfb: the Windows program, built with its upload URL pointing at the
 # reference receiver on loopback, is driven through its window as a customer would. The
 # receiver must get the four contact lines and one disk block per drive that Wine's WMI counts,
-# the reply box must show the receiver's answer, and no .smart file may be left behind.
+# the reply box must show the receiver's answer, no .smart file may be left behind, and a second
+# run over links planted under the report's name must end with the create error.
 # usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
 # build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
 # build-windows/e2e/ or build-windows64/e2e/.
@@ -159,6 +160,26 @@ sleep 1
 import -window "$preview" "$work/preview-window.png"
 xdotool windowfocus --sync "$preview" key alt+F4
 wait_gone "$preview"
+
+# A second run with a link planted on the Unix side under every name the report can take in the
+# next minute, each pointing at a file that does not exist yet: Wine shows such a link as no file
+# at all, and a create through it would make that file. The run ends with the create error, its
+# only box; nothing more reaches the receiver and nothing is created through the links.
+. "$root/tests/e2e/planted-links.sh"
+through=$work/created-through-a-link
+rm -f "$through"
+plant_report_links "$work/run" "$through"
+click_client "$main" 284 286
+refusal=$(close_box 'QM Smart Test')
+echo "Run over planted links: $refusal"
+[[ $refusal == 'Cannot create file "'*'\Jo_Smith-'*'.smart". File exists.' ]] ||
+  fail "the run over planted links does not end with the create error"
+sleep 2
+xdotool search --onlyvisible --name '^QM Smart Test$' >/dev/null 2>&1 && fail "the run over planted links went on"
+[ ! -e "$through" ] || fail "the run created a file through a planted link"
+stored=("$work/receiver"/*)
+[ ${#stored[@]} -eq 1 ] || fail "the run over planted links reached the receiver"
+rm -f "$work"/run/*.smart
 
 click_client "$main" 40 286 # "Quit"
 for _ in $(seq 300); do
