@@ -5,10 +5,19 @@
 #include <cstdint>
 #include <string>
 
+// The program runs with administrator rights and writes, reads back and deletes its report by a
+// predictable name in folders others may write to, so the report's modes never go through a
+// link planted under that name.
 enum class TFileMode {
-    fmCreate,                  // create, or replace an existing file; read and write
-    fmOpenReadShareDenyWrite,  // read only; others may read but not write while it is open
-    fmOpenReadShared,          // read only; others may read and write
+    // Read and write; an existing regular file of that name is replaced (removed, then created
+    // anew and exclusively). A link, folder or anything else of that name is left untouched and
+    // the create fails.
+    fmCreate,
+    // Read only; others may read but not write while it is open. Opens a regular file only,
+    // never through a link of that name.
+    fmOpenReadShareDenyWrite,
+    // Read only; others may read and write.
+    fmOpenReadShared,
 };
 
 // A stream over an operating-system file, closed when the object goes.

@@ -6,19 +6,61 @@
 #include "base/SystemError.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// Only a regular file of that name is removed; the exclusive create then refuses whatever
+// stands under the name (a link, a folder, a pipe) with "File exists", and never follows a link
+// planted between the two steps.
+int CreateReplacingRegularFile(const std::string& fileName)
+{
+    struct stat entry {};
+    if (::lstat(fileName.c_str(), &entry) == 0 && S_ISREG(entry.st_mode) && ::unlink(fileName.c_str()) != 0 &&
+        errno != ENOENT)
+        return -1;
+    return ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+// A link of that name fails the open itself; a pipe does not block it (O_NONBLOCK) and, like a
+// folder or a device, is turned away once opened.
+int OpenRegularFileForReading(const std::string& fileName)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        return fd;
+    const int reason = S_ISDIR(info.st_mode) ? EISDIR : EPERM;
+    ::close(fd);
+    errno = reason;
+    return -1;
+}
+
+int OpenForReading(const std::string& fileName, TFileMode mode)
+{
+    if (mode == TFileMode::fmOpenReadShareDenyWrite)
+        return OpenRegularFileForReading(fileName);
+    // POSIX has no share modes; the write-deny of the Windows build is advisory here.
+    return ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+} // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName)
 {
     if (mode == TFileMode::fmCreate) {
-        handle_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        handle_ = CreateReplacingRegularFile(fileName);
         if (handle_ < 0)
             throw EFCreateError(Format("Cannot create file \"%s\". %s", ExpandFileName(fileName).c_str(),
                                        SysErrorMessage(GetLastOSError()).c_str()));
         return;
     }
-    // POSIX has no share modes; the write-deny of the Windows build is advisory here.
-    handle_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    handle_ = OpenForReading(fileName, mode);
     if (handle_ < 0)
         throw EFOpenError(Format("Cannot open file \"%s\". %s", ExpandFileName(fileName).c_str(),
                                  SysErrorMessage(GetLastOSError()).c_str()));

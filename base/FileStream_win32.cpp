@@ -14,22 +14,58 @@ HANDLE AsHandle(std::intptr_t handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+constexpr DWORD NotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+// Only a regular file of that name is removed; CREATE_NEW then refuses whatever stands under
+// the name (a symbolic link, a junction, a folder) with "The file exists", and opening the
+// reparse point itself keeps it from following a link planted between the two steps.
+HANDLE CreateReplacingRegularFile(const std::string& fileName)
+{
+    const DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & NotAPlainFile) == 0 && !DeleteFileA(fileName.c_str()) &&
+        GetLastError() != ERROR_FILE_NOT_FOUND)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Opens the entry of that name itself, a link included, and turns it away unless it is a plain
+// file, with the system's reason for a link it will not resolve: a link's target is never read.
+// A folder fails the open itself (access denied).
+HANDLE OpenRegularFileForReading(const std::string& fileName)
+{
+    const HANDLE handle = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return handle;
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & NotAPlainFile) == 0)
+        return handle;
+    CloseHandle(handle);
+    SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE OpenForReading(const std::string& fileName, TFileMode mode)
+{
+    if (mode == TFileMode::fmOpenReadShareDenyWrite)
+        return OpenRegularFileForReading(fileName);
+    return CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 } // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName)
 {
     HANDLE handle;
     if (mode == TFileMode::fmCreate) {
-        handle = CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle = CreateReplacingRegularFile(fileName);
         if (handle == INVALID_HANDLE_VALUE)
             throw EFCreateError(Format("Cannot create file \"%s\". %s", ExpandFileName(fileName).c_str(),
                                        SysErrorMessage(GetLastError()).c_str()));
     } else {
-        const DWORD share = mode == TFileMode::fmOpenReadShareDenyWrite ? FILE_SHARE_READ
-                                                                         : FILE_SHARE_READ | FILE_SHARE_WRITE;
-        handle = CreateFileA(fileName.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+        handle = OpenForReading(fileName, mode);
         if (handle == INVALID_HANDLE_VALUE)
             throw EFOpenError(Format("Cannot open file \"%s\". %s", ExpandFileName(fileName).c_str(),
                                      SysErrorMessage(GetLastError()).c_str()));

@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/Format.h"
 #include "base/SystemError.h"
+#include "base/SystemLibrary.h"
 #include "net/NetMessages.h"
 #include "net/SocketErrors.h"
 
@@ -18,8 +19,9 @@ namespace {
 
 constexpr const char* LibraryName = "WS2_32.DLL";
 
-// WS2_32.DLL, loaded by name at the first start-up and looked up function by function on first
-// use, so the program starts (and says why not) on a machine without a usable Winsock.
+// WS2_32.DLL, loaded from the system folder at the first start-up and looked up function by
+// function on first use, so the program starts (and says why not) on a machine without a usable
+// Winsock.
 class TWinsockLibrary {
 public:
     ~TWinsockLibrary()
@@ -35,7 +37,7 @@ public:
     {
         const std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (module_ == nullptr) {
-            module_ = LoadLibraryA(LibraryName);
+            module_ = static_cast<HMODULE>(LoadSystemLibrary(LibraryName));
             if (module_ == nullptr)
                 throw EWinsockLoadError(Format(NetMessages::WinsockLoadError, LibraryName) + ": " + SysErrorMessage(GetLastError()));
         }

@@ -2,6 +2,7 @@
 // first line, then one line per drive with its DeviceID, Model, Size and InterfaceType
 // separated by tabs.
 
+#include "base/SystemLibrary.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
@@ -11,6 +12,7 @@
 
 int main()
 {
+    RestrictLibrarySearchToSystem();
     const ComApartment apartment;
     try {
         TDiskDriveInventory disks(CreateSystemWbemServices());

@@ -4,6 +4,7 @@
 #include "app/ReportLines.h"
 #include "base/Exception.h"
 #include "base/StringList.h"
+#include "base/SystemLibrary.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/smartapi.h"
 
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv)
 {
+    RestrictLibrarySearchToSystem();
     if (argc < 2) {
         std::fprintf(stderr, "usage: qm-smart-replay FILE...\n");
         return 2;

@@ -4,6 +4,7 @@
 
 #include "app/ReportLines.h"
 #include "base/StandardOutput.h"
+#include "base/SystemLibrary.h"
 #include "smart/smartapi.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
@@ -12,6 +13,7 @@
 
 int main()
 {
+    RestrictLibrarySearchToSystem();
     const ComApartment apartment;
     int diskCount = 0;
     try {

@@ -6,6 +6,7 @@
 #include "base/StandardError.h"
 #include "base/StandardOutput.h"
 #include "base/Streams.h"
+#include "base/SystemLibrary.h"
 #include "net/HttpClient.h"
 #include "net/MultipartFormData.h"
 #include "net/SocketStack.h"
@@ -16,6 +17,7 @@
 
 int main(int argc, char** argv)
 {
+    RestrictLibrarySearchToSystem();
     if (argc != 3) {
         std::cerr << "usage: qm-upload URL FILE\n";
         return 2;

@@ -1,10 +1,11 @@
-// Entry of the Windows program: sockets, COM, the two windows, the event loop.
+// Entry of the Windows program: the library search, sockets, COM, the two windows, the event loop.
 #include "app/Messages.h"
 #include "app/SystemOperations.h"
 #include "app/win32/Form1Window.h"
 #include "app/win32/Form2Window.h"
 #include "app/win32/MessageLoop.h"
 #include "base/ErrorBox.h"
+#include "base/SystemLibrary.h"
 #include "net/SocketStack.h"
 #include "wmi/ComApartment.h"
 
@@ -43,6 +44,7 @@ int Run(HINSTANCE instance)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    RestrictLibrarySearchToSystem();
     try {
         return Run(instance);
     } catch (const std::exception& e) {

@@ -4,6 +4,8 @@
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "base/FileSystem.h"
+#include "base/SystemError.h"
+#include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -350,6 +352,41 @@ TEST_F(Form1Run, AnUncreatableReportStopsBeforeTheBoxesAndTheUpload)
     EXPECT_EQ(view.Events[0].back(), '.') << "the system's reason follows, with the box's full stop";
     EXPECT_TRUE(uploader.Posted.empty());
     EXPECT_EQ(form.Memo1.Count(), 4 + 4) << "the report lines stay";
+}
+
+// Someone who can write to the run's folder plants an entry under the report's predictable name
+// before the run. Only a regular file is replaced as usual (by a new file, so another name of the
+// old one keeps its content); anything else ends the run with the create error before the
+// not-supported box and the upload, and is left as it was, and nothing is written or created
+// through a link.
+TEST_F(Form1Run, APlantedEntryUnderTheReportNameIsReplacedOnlyWhenItIsARegularFile)
+{
+    Show(1);
+    EnterValidContact();
+    // A name of its own: the other runs of these tests may be writing theirs at the same time.
+    view.User = "Planted Entry";
+    form.edUserExit();
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
+    const std::string name = "Planted_Entry-1569147670.smart";
+    for (const PlantedKind kind : PlantableKinds()) {
+        SCOPED_TRACE(KindName(kind));
+        view.Events.clear();
+        uploader.Posted.clear();
+        const PlantedEntry planted(name, kind);
+        ASSERT_TRUE(planted.Planted());
+        Run();
+        if (IsReplaceable(kind)) {
+            EXPECT_EQ(uploader.Posted, std::vector<std::string>{name});
+            EXPECT_EQ(uploader.PostedContent, form.Memo1.Text());
+            EXPECT_FALSE(FileExists(name));
+            EXPECT_TRUE(planted.TargetUntouched());
+            continue;
+        }
+        EXPECT_EQ(view.Events, std::vector<std::string>{"error: Cannot create file \"" + ExpandFileName(name) + "\". " +
+                                                        SysErrorMessage(FileExistsError) + "."});
+        EXPECT_TRUE(uploader.Posted.empty());
+        EXPECT_TRUE(planted.Intact());
+    }
 }
 
 TEST_F(Form1Run, TheNextRunStartsFromAnEmptyReport)

@@ -3,9 +3,11 @@
 #include "base/FileSystem.h"
 #include "base/StringList.h"
 #include "base/SystemError.h"
+#include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -90,4 +92,57 @@ TEST(FileStream, ReadsWhatWasWrittenAndKnowsItsSize)
     EXPECT_EQ(std::string(tail, 6), bytes.substr(250));
     EXPECT_EQ(in.Read(tail, 6), 0);
     RemoveFile(name);
+}
+
+// The report is written by a predictable name in folders others may write to. Only a regular
+// file of that name is replaced, by a new file, so another name of the old one keeps its
+// content; a link, folder or pipe planted there is left as it was and the create fails, and
+// nothing is written or created through a link.
+TEST(FileStream, CreateReplacesOnlyARegularFileOfThatName)
+{
+    const std::string name = "planted-create.smart";
+    for (const PlantedKind kind : PlantableKinds()) {
+        SCOPED_TRACE(KindName(kind));
+        const PlantedEntry planted(name, kind);
+        ASSERT_TRUE(planted.Planted());
+        if (IsReplaceable(kind)) {
+            TFileStream(name, TFileMode::fmCreate).WriteBuffer("report", 6);
+            EXPECT_EQ(ReadWhole(name), "report");
+            EXPECT_TRUE(planted.TargetUntouched()) << "written through another name of the file";
+            continue;
+        }
+        try {
+            TFileStream out(name, TFileMode::fmCreate);
+            out.WriteBuffer("report", 6);
+            ADD_FAILURE() << "created over it";
+        } catch (const EFCreateError& e) {
+            EXPECT_EQ(e.Message, "Cannot create file \"" + ExpandFileName(name) + "\". " +
+                                     SysErrorMessage(FileExistsError));
+        }
+        EXPECT_TRUE(planted.Intact());
+    }
+}
+
+// The upload reads the report back by its name: a regular file only, never through a link, and a
+// pipe planted there neither blocks the open nor is read.
+TEST(FileStream, UploadReadOpensOnlyARegularFileOfThatName)
+{
+    const std::string name = "planted-read.smart";
+    for (const PlantedKind kind : PlantableKinds()) {
+        SCOPED_TRACE(KindName(kind));
+        const PlantedEntry planted(name, kind);
+        ASSERT_TRUE(planted.Planted());
+        try {
+            TFileStream in(name, TFileMode::fmOpenReadShareDenyWrite);
+            char content[64];
+            const std::int32_t length = in.Read(content, sizeof content);
+            EXPECT_TRUE(IsReplaceable(kind)) << "read " << std::string(content, std::max(length, 0));
+        } catch (const EFOpenError& e) {
+            EXPECT_FALSE(IsReplaceable(kind)) << e.Message;
+            const std::string opening = "Cannot open file \"" + ExpandFileName(name) + "\". ";
+            EXPECT_EQ(e.Message.substr(0, opening.size()), opening);
+            EXPECT_GT(e.Message.size(), opening.size()) << "the system's reason follows";
+        }
+        EXPECT_TRUE(planted.Intact());
+    }
 }

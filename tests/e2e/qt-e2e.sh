@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Uses the Linux program as a person would: on a virtual X display, xdotool reads the greeting,
 # tries a run with empty fields, types the contact details, runs the test, closes each box,
-# opens the preview with Shift+Alt+F1 and quits. The reference receiver takes the upload.
+# opens the preview with Shift+Alt+F1, runs once more over links planted under the report's
+# name and quits. The reference receiver takes the upload.
 #
 #   qt-e2e.sh PROGRAM UPLOAD_URL ARTEFACT_DIR
 #
@@ -158,6 +159,29 @@ wait_for gone '^Content to Send$' || fail "the preview did not close"
 
 import -window "$main" "$artefacts/qt-window.png"
 shot 07-after-run
+
+# A second run with a link planted under every name the report can take in the next minute, each
+# pointing at a file of this script's, as someone who can write to the folder could plant them:
+# the run ends with the create error, the only box; nothing more reaches the receiver, and the
+# links and the file they point at stay as they were.
+. "$source_dir/tests/e2e/planted-links.sh"
+owned=$artefacts/owned-by-the-test
+printf 'owned by the test' >"$owned"
+plant_report_links "$artefacts/work" "$owned"
+click "$main" 284 286
+wait_for shown "$box_title" || fail "the run over planted links showed no box"
+shot 08-planted-link-box
+press "$(visible "$box_title")" Return
+wait_for gone "$box_title" || fail "the box of the run over planted links did not close"
+sleep 2
+gone "$box_title" || fail "the run over planted links went on after its error box"
+[ "$(cat "$owned")" = 'owned by the test' ] || fail "the run wrote through a planted link"
+for link in "$artefacts"/work/*.smart; do
+  [ -L "$link" ] || fail "the planted link $link was replaced"
+done
+stored=("$artefacts"/received/*)
+[ "${#stored[@]}" -eq 1 ] || fail "the run over planted links reached the receiver"
+rm -f "$artefacts"/work/*.smart
 
 click "$main" 40 286
 wait_for gone "$main_title" || fail "Quit did not close the window"

@@ -2,7 +2,9 @@
 # End to end under Wine and Xvfb: the Windows program, built with its upload URL pointing at the
 # reference receiver on loopback, is driven through its window as a customer would. The
 # receiver must get the four contact lines and one disk block per drive that Wine's WMI counts,
-# the reply box must show the receiver's answer, and no .smart file may be left behind.
+# the reply box must show the receiver's answer, no .smart file may be left behind, a second run
+# over links planted under the report's name must end with the create error, and a ws2_32.dll
+# planted beside the program and in its folder must never be loaded.
 # usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
 # build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
 # build-windows/e2e/ or build-windows64/e2e/.
@@ -29,9 +31,15 @@ jpeg=()
 cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
       -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF -DQM_UPLOAD_URL="$url" -DQM_DIST_DIR="$work/bin" \
       "${jpeg[@]}" >/dev/null
-cmake --build "$work/build" --target QMSmartTest wine-boxtext >/dev/null
+cmake --build "$work/build" --target QMSmartTest wine-boxtext planted-ws2_32 >/dev/null
 program=$work/bin/QMSmartTest.exe
 boxtext=$work/build/app/win32/wine-boxtext.exe
+
+# A ws2_32.dll that records being loaded, planted beside the program and in its current folder.
+for folder in "$work/bin" "$work/run"; do
+  cp "$work/build/app/win32/planted/ws2_32.dll" "$folder/"
+  rm -f "$folder/planted-library-loaded"
+done
 
 . "$root/scripts/wine-session.sh"
 wine_session_start "$work/wineprefix" "$width"
@@ -105,7 +113,9 @@ stop=$(close_box 'QM Smart Test')
 wait "$program_pid" && fail "the program without ws2_32.dll ended with success"
 program_pid=
 
-"$WINE" "$program" >>"$work/program.log" 2>&1 &
+# Wine prefers its own built-in ws2_32 to any file of that name; native first, the search order
+# alone decides which file is loaded, and the planted one must not be it.
+WINEDLLOVERRIDES=ws2_32=n,b "$WINE" "$program" >>"$work/program.log" 2>&1 &
 program_pid=$!
 
 greeting=$(close_box Information)
@@ -160,6 +170,26 @@ import -window "$preview" "$work/preview-window.png"
 xdotool windowfocus --sync "$preview" key alt+F4
 wait_gone "$preview"
 
+# A second run with a link planted on the Unix side under every name the report can take in the
+# next minute, each pointing at a file that does not exist yet: Wine shows such a link as no file
+# at all, and a create through it would make that file. The run ends with the create error, its
+# only box; nothing more reaches the receiver and nothing is created through the links.
+. "$root/tests/e2e/planted-links.sh"
+through=$work/created-through-a-link
+rm -f "$through"
+plant_report_links "$work/run" "$through"
+click_client "$main" 284 286
+refusal=$(close_box 'QM Smart Test')
+echo "Run over planted links: $refusal"
+[[ $refusal == 'Cannot create file "'*'\Jo_Smith-'*'.smart". File exists.' ]] ||
+  fail "the run over planted links does not end with the create error"
+sleep 2
+xdotool search --onlyvisible --name '^QM Smart Test$' >/dev/null 2>&1 && fail "the run over planted links went on"
+[ ! -e "$through" ] || fail "the run created a file through a planted link"
+stored=("$work/receiver"/*)
+[ ${#stored[@]} -eq 1 ] || fail "the run over planted links reached the receiver"
+rm -f "$work"/run/*.smart
+
 click_client "$main" 40 286 # "Quit"
 for _ in $(seq 300); do
   kill -0 "$program_pid" 2>/dev/null || break
@@ -168,4 +198,7 @@ done
 kill -0 "$program_pid" 2>/dev/null && fail "the program did not end on Quit"
 wait "$program_pid" || true
 program_pid=
+for folder in "$work/bin" "$work/run"; do
+  [ ! -e "$folder/planted-library-loaded" ] || fail "the program loaded the ws2_32.dll planted in $folder"
+done
 echo "End to end under $width-bit Wine: report of $blocks disk blocks received, screenshot $work/main-window.png"
