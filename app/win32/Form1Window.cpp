@@ -5,6 +5,7 @@
 #include "app/win32/Fonts.h"
 #include "app/win32/Form2Window.h"
 #include "app/win32/ObjectWindowProc.h"
+#include "app/win32/WindowClass.h"
 #include "base/Exception.h"
 
 #include <commctrl.h>
@@ -17,20 +18,6 @@ namespace {
 constexpr const char* ClassName = "TForm1";
 constexpr DWORD FrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD FrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXA windowClass {};
-    if (GetClassInfoExA(instance, ClassName, &windowClass))
-        return;
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, "MAINICON");
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassExA(&windowClass);
-}
 
 // The outer rectangle of a window with the given client size, centred on the screen.
 RECT CentredFrame(int clientWidth, int clientHeight)
@@ -87,7 +74,8 @@ Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::stri
       banner_(LoadBanner(instance, Form1Layout::Find(Form1Layout::Image1).Width,
                          Form1Layout::Find(Form1Layout::Image1).Height))
 {
-    RegisterClassOnce(instance, ObjectWindowProc<Form1Window>);
+    RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form1Window>, LoadIconA(instance, "MAINICON"),
+                            nullptr);
     const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
     window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this));

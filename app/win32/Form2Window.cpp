@@ -2,30 +2,18 @@
 
 #include "app/win32/Fonts.h"
 #include "app/win32/ObjectWindowProc.h"
+#include "app/win32/WindowClass.h"
 
 namespace {
 
 constexpr const char* ClassName = "TForm2";
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXA windowClass {};
-    if (GetClassInfoExA(instance, ClassName, &windowClass))
-        return;
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassExA(&windowClass);
-}
-
 } // namespace
 
 Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFormFont())
 {
-    RegisterClassOnce(instance, ObjectWindowProc<Form2Window>);
+    RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form2Window>, nullptr,
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     window_.reset(CreateWindowExA(0, ClassName, "Content to Send", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   OuterWidth, OuterHeight, owner, nullptr, instance, this));
     RECT client {};
