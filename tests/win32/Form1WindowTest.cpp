@@ -69,6 +69,26 @@ protected:
         BYTE none[256] {};
         SetKeyboardState(none);
     }
+
+    // The telephone check shows whether it ran: it takes the blanks out of the field.
+    void TypePhoneAndStay()
+    {
+        SetWindowTextA(Item(edPhone), "0412 555 019");
+        SetFocus(Item(edPhone));
+    }
+
+    void ExpectPhoneUnjudged()
+    {
+        EXPECT_EQ(WindowText(Item(edPhone)), "0412 555 019");
+        EXPECT_FALSE(window.Form().ValidPhone);
+    }
+
+    void ExpectPhoneJudgedOnMovingOn()
+    {
+        SetFocus(Item(edEmail));
+        EXPECT_EQ(WindowText(Item(edPhone)), "0412555019");
+        EXPECT_TRUE(window.Form().ValidPhone);
+    }
 };
 
 } // namespace
@@ -201,6 +221,43 @@ TEST_F(Form1WindowTest, LeavingAFieldChecksIt)
     SetFocus(Item(edUser));
     SetFocus(Item(btnScan));
     EXPECT_FALSE(window.Form().ValidName);
+}
+
+TEST_F(Form1WindowTest, AnotherWindowComingToTheFrontJudgesNoField)
+{
+    window.Show();
+    TypePhoneAndStay();
+    // Another program's window comes to the front (Alt+Tab), then this one again.
+    WindowHandle elsewhere(CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr,
+                                           nullptr, GetModuleHandleA(nullptr), nullptr));
+    SetActiveWindow(elsewhere.get());
+    ExpectPhoneUnjudged();
+    SetActiveWindow(window.Handle());
+    EXPECT_EQ(GetFocus(), Item(edPhone)) << "the focus comes back to the field";
+    ExpectPhoneJudgedOnMovingOn();
+}
+
+TEST_F(Form1WindowTest, OpeningThePreviewJudgesNoField)
+{
+    Form2Window preview(GetModuleHandleA(nullptr), window.Handle());
+    window.SetPreview(preview);
+    window.Show();
+    TypePhoneAndStay();
+    // The preview takes the focus until it is closed, then hands the window back.
+    PostMessageA(preview.Handle(), WM_CLOSE, 0, 0);
+    window.Form1Window::ShowPreview("Jo Smith\r\n");
+    ExpectPhoneUnjudged();
+    EXPECT_EQ(GetFocus(), Item(edPhone)) << "the focus comes back to the field";
+    ExpectPhoneJudgedOnMovingOn();
+}
+
+TEST_F(Form1WindowTest, ClosingTheWindowJudgesNoField)
+{
+    window.Show();
+    TypePhoneAndStay();
+    SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window.Handle()));
+    EXPECT_FALSE(window.Form().ValidPhone);
 }
 
 TEST_F(Form1WindowTest, ChoosingNoContactGreysTheButtonAndYesEnablesIt)
