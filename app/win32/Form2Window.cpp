@@ -18,10 +18,11 @@ Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(
                                   OuterWidth, OuterHeight, owner, nullptr, instance, this));
     RECT client {};
     GetClientRect(window_.get(), &client);
-    // The horizontal scroll bar keeps long lines whole; the edit wraps nothing then.
+    // Long lines wrap at the window's width. A multi-line edit with a horizontal scroll bar wraps
+    // nothing, so it has the vertical bar alone.
     memo_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                ES_WANTRETURN | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                ES_AUTOVSCROLL | ES_NOHIDESEL,
                             0, 0, client.right, client.bottom, window_.get(), nullptr, instance, nullptr);
     SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // Reports of many disks outgrow the edit control's default limit.
@@ -52,11 +53,15 @@ void Form2Window::ShowModal(const std::string& text)
 
 void Form2Window::CentreOnOwner()
 {
-    RECT owner {};
+    // The window keeps whatever size the user gave it at an earlier opening; maximised, it stays so.
+    if (IsZoomed(window_.get()))
+        return;
+    RECT owner {}, own {};
     GetWindowRect(owner_, &owner);
-    const int left = owner.left + (owner.right - owner.left - OuterWidth) / 2;
-    const int top = owner.top + (owner.bottom - owner.top - OuterHeight) / 2;
-    SetWindowPos(window_.get(), nullptr, left, top, OuterWidth, OuterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(window_.get(), &own);
+    const int left = owner.left + (owner.right - owner.left - (own.right - own.left)) / 2;
+    const int top = owner.top + (owner.bottom - owner.top - (own.bottom - own.top)) / 2;
+    SetWindowPos(window_.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 LRESULT Form2Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
