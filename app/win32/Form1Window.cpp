@@ -65,7 +65,7 @@ unsigned ShiftState(const MSG& message)
 
 } // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL)
+Form1Window::Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL)
     : form_(*this, std::move(operations), std::move(uploadURL)),
       background_(CreateSolidBrush(Form1Layout::Colour)),
       formFont_(CreateFormFont()),
@@ -78,7 +78,7 @@ Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::stri
                             nullptr);
     const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
     window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this));
+                                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, this));
     if (!window_)
         throw Exception("Cannot create the main window");
     CreateControls(instance);

@@ -13,7 +13,8 @@ class Form2Window;
 // TForm1, each through TForm1::HandleEvent; TForm1 talks back through the MainView calls.
 class Form1Window : public MainView {
 public:
-    Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL);
+    // The owner is the application window, which carries the task-bar button.
+    Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL);
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
