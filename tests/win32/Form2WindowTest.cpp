@@ -75,8 +75,8 @@ TEST(Form2Window, LongLinesWrapAtTheWindowWidth)
     RecordingWindow main(backEnds);
     Form2Window preview(GetModuleHandleA(nullptr), main.Handle());
     std::string line;
-    for (int attribute = 1; attribute <= 12; ++attribute)
-        line += "Attribute " + std::to_string(attribute) + ";OK;100;100;36;0;Y;Y;N ";
+    for (int row = 0; row < 12; ++row)
+        line += "5;Reallocated Sector Count;OK;100;100;36;0;Y;Y;N ";
     PostMessageA(preview.Handle(), WM_CLOSE, 0, 0);
     preview.ShowModal(line);
 
