@@ -245,7 +245,7 @@ TEST_F(Form1WindowTest, OpeningThePreviewJudgesNoField)
     TypePhoneAndStay();
     // The preview takes the focus until it is closed, then hands the window back.
     PostMessageA(preview.Handle(), WM_CLOSE, 0, 0);
-    window.Form1Window::ShowPreview("Jo Smith\r\n");
+    window.Form1Window::ShowPreview("Jo Smith\r\n"); // the real preview, not the recording one
     ExpectPhoneUnjudged();
     EXPECT_EQ(GetFocus(), Item(edPhone)) << "the focus comes back to the field";
     ExpectPhoneJudgedOnMovingOn();
