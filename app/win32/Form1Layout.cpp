@@ -49,9 +49,11 @@ constexpr std::array<Control, 21> Table {{
      FontKind::Form},
     {Button1, "Button1", "BUTTON", Button, 0, 8, 274, 65, 25, "Quit", FontKind::Form},
     {Button2, "Button2", "BUTTON", Button, 0, 79, 274, 91, 25, "Read me 1st", FontKind::Form},
-    {DiskNum, "DiskNum", "EDIT", Hidden | ES_NUMBER, WS_EX_CLIENTEDGE, 352, 314, 41, 21, "0", FontKind::Form},
-    {DiskNumSpin, "DiskNumSpin", UPDOWN_CLASSA, WS_CHILD | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 0, 0, 0,
-     0, "", FontKind::Form},
+    // The spin field: its edit and its buttons share the field's 41 x 21 pixels. The buttons are
+    // placed here rather than aligned to the edit, which would narrow the pair.
+    {DiskNum, "DiskNum", "EDIT", Hidden | ES_NUMBER, WS_EX_CLIENTEDGE, 352, 314, 25, 21, "0", FontKind::Form},
+    {DiskNumSpin, "DiskNumSpin", UPDOWN_CLASSA, WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS, 0, 377, 314, 16, 21, "",
+     FontKind::Form},
 }};
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/win32/Fonts.h"
 #include "app/win32/Form2Window.h"
 #include "app/win32/ObjectWindowProc.h"
+#include "app/win32/WindowClass.h"
 #include "base/Exception.h"
 
 #include <commctrl.h>
@@ -17,20 +18,6 @@ namespace {
 constexpr const char* ClassName = "TForm1";
 constexpr DWORD FrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD FrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXA windowClass {};
-    if (GetClassInfoExA(instance, ClassName, &windowClass))
-        return;
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, "MAINICON");
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassExA(&windowClass);
-}
 
 // The outer rectangle of a window with the given client size, centred on the screen.
 RECT CentredFrame(int clientWidth, int clientHeight)
@@ -78,7 +65,7 @@ unsigned ShiftState(const MSG& message)
 
 } // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL)
+Form1Window::Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL)
     : form_(*this, std::move(operations), std::move(uploadURL)),
       background_(CreateSolidBrush(Form1Layout::Colour)),
       formFont_(CreateFormFont()),
@@ -87,10 +74,11 @@ Form1Window::Form1Window(HINSTANCE instance, RunOperations operations, std::stri
       banner_(LoadBanner(instance, Form1Layout::Find(Form1Layout::Image1).Width,
                          Form1Layout::Find(Form1Layout::Image1).Height))
 {
-    RegisterClassOnce(instance, ObjectWindowProc<Form1Window>);
+    RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form1Window>, LoadIconA(instance, "MAINICON"),
+                            nullptr);
     const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
     window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this));
+                                  frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, this));
     if (!window_)
         throw Exception("Cannot create the main window");
     CreateControls(instance);
@@ -122,6 +110,9 @@ void Form1Window::CreateControls(HINSTANCE instance)
     HWND status = Control(sb1);
     SendMessageA(status, SB_SIMPLE, TRUE, 0);
     SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(Messages::StatusAtStart));
+
+    for (ControlId field : {edUser, edPhone, edEmail})
+        SetWindowSubclass(Control(field), FieldMessage, field, reinterpret_cast<DWORD_PTR>(this));
 
     SendMessageA(Control(Memo1), EM_SETLIMITTEXT, 0, 0);
     SendMessageA(Control(DiskNumSpin), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(DiskNum)), 0);
@@ -230,8 +221,19 @@ void Form1Window::ShowError(const std::string& text)
 
 void Form1Window::ShowPreview(const std::string& text)
 {
-    if (preview_)
-        preview_->ShowModal(text);
+    if (!preview_)
+        return;
+    // The preview disables this window, which drops the focus before this window hears that it
+    // is no longer active: the control that had it is noted now, to have it back afterwards.
+    RememberFocus();
+    preview_->ShowModal(text);
+}
+
+void Form1Window::RememberFocus()
+{
+    HWND focus = GetFocus();
+    if (focus && IsChild(window_.get(), focus))
+        lastFocus_ = focus;
 }
 
 void Form1Window::Close()
@@ -252,9 +254,7 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // The focus leaves with the window and comes back to the same control; the first time
         // it goes to the first visible control in tab order, "Execute SMART Test".
         if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(window_.get(), focus))
-                lastFocus_ = focus;
+            RememberFocus();
         } else {
             SetFocus(lastFocus_ && IsWindowEnabled(lastFocus_) ? lastFocus_
                                                                : GetNextDlgTabItem(window_.get(), nullptr, FALSE));
@@ -278,22 +278,44 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
+LRESULT CALLBACK Form1Window::FieldMessage(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR window)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(field, FieldMessage, id);
+    const LRESULT result = DefSubclassProc(field, message, wParam, lParam);
+    if (message == WM_KILLFOCUS)
+        reinterpret_cast<Form1Window*>(window)->OnFieldLeft(static_cast<int>(id), reinterpret_cast<HWND>(wParam));
+    return result;
+}
+
+void Form1Window::OnFieldLeft(int id, HWND focus)
+{
+    // Only a move to another control of this window leaves the field. The focus also goes when
+    // another program's window comes to the front, when the preview opens and when this window
+    // closes; the field is not left then, and the user comes back to it as it was.
+    if (!focus || !IsChild(window_.get(), focus))
+        return;
+    using namespace Form1Layout;
+    switch (id) {
+    case edUser:
+        form_.HandleEvent([this] { form_.edUserExit(); });
+        break;
+    case edPhone:
+        form_.HandleEvent([this] { form_.edPhoneExit(); });
+        break;
+    case edEmail:
+        form_.HandleEvent([this] { form_.edEmailExit(); });
+        break;
+    default:
+        break;
+    }
+}
+
 void Form1Window::OnCommand(int id, int code)
 {
     using namespace Form1Layout;
     switch (id) {
-    case edUser:
-        if (code == EN_KILLFOCUS)
-            form_.HandleEvent([this] { form_.edUserExit(); });
-        break;
-    case edPhone:
-        if (code == EN_KILLFOCUS)
-            form_.HandleEvent([this] { form_.edPhoneExit(); });
-        break;
-    case edEmail:
-        if (code == EN_KILLFOCUS)
-            form_.HandleEvent([this] { form_.edEmailExit(); });
-        break;
     case edContact:
         if (code == CBN_SELCHANGE)
             form_.HandleEvent([this] { form_.edContactChange(); });

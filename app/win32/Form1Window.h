@@ -13,7 +13,8 @@ class Form2Window;
 // TForm1, each through TForm1::HandleEvent; TForm1 talks back through the MainView calls.
 class Form1Window : public MainView {
 public:
-    Form1Window(HINSTANCE instance, RunOperations operations, std::string uploadURL);
+    // The owner is the application window, which carries the task-bar button.
+    Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL);
     ~Form1Window() override;
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -50,7 +51,12 @@ private:
     friend LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls(HINSTANCE instance);
+    // The contact fields pass through here, for the control that the focus goes to on leaving.
+    static LRESULT CALLBACK FieldMessage(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR window);
+    void OnFieldLeft(int id, HWND focus);
     void OnCommand(int id, int code);
+    void RememberFocus();
     LRESULT OnControlColour(HDC dc, HWND control);
     // Copies the window state into its hidden holders after the events that change it.
     void ShowHolders();
@@ -64,5 +70,6 @@ private:
     GdiObject<HFONT> addressFont_;
     GdiObject<HBITMAP> banner_;
     WindowHandle window_;
+    // The control that had the focus when the window last lost it; it gets it back on activation.
     HWND lastFocus_ = nullptr;
 };

@@ -2,38 +2,27 @@
 
 #include "app/win32/Fonts.h"
 #include "app/win32/ObjectWindowProc.h"
+#include "app/win32/WindowClass.h"
 
 namespace {
 
 constexpr const char* ClassName = "TForm2";
 
-void RegisterClassOnce(HINSTANCE instance, WNDPROC procedure)
-{
-    WNDCLASSEXA windowClass {};
-    if (GetClassInfoExA(instance, ClassName, &windowClass))
-        return;
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassExA(&windowClass);
-}
-
 } // namespace
 
 Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFormFont())
 {
-    RegisterClassOnce(instance, ObjectWindowProc<Form2Window>);
+    RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form2Window>, nullptr,
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     window_.reset(CreateWindowExA(0, ClassName, "Content to Send", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                   OuterWidth, OuterHeight, owner, nullptr, instance, this));
     RECT client {};
     GetClientRect(window_.get(), &client);
-    // The horizontal scroll bar keeps long lines whole; the edit wraps nothing then.
+    // Long lines wrap at the window's width. A multi-line edit with a horizontal scroll bar wraps
+    // nothing, so it has the vertical bar alone.
     memo_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                                ES_WANTRETURN | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN |
+                                ES_AUTOVSCROLL | ES_NOHIDESEL,
                             0, 0, client.right, client.bottom, window_.get(), nullptr, instance, nullptr);
     SendMessageA(memo_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     // Reports of many disks outgrow the edit control's default limit.
@@ -64,11 +53,15 @@ void Form2Window::ShowModal(const std::string& text)
 
 void Form2Window::CentreOnOwner()
 {
-    RECT owner {};
+    // The window keeps whatever size the user gave it at an earlier opening; maximised, it stays so.
+    if (IsZoomed(window_.get()))
+        return;
+    RECT owner {}, own {};
     GetWindowRect(owner_, &owner);
-    const int left = owner.left + (owner.right - owner.left - OuterWidth) / 2;
-    const int top = owner.top + (owner.bottom - owner.top - OuterHeight) / 2;
-    SetWindowPos(window_.get(), nullptr, left, top, OuterWidth, OuterHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(window_.get(), &own);
+    const int left = owner.left + (owner.right - owner.left - (own.right - own.left)) / 2;
+    const int top = owner.top + (owner.bottom - owner.top - (own.bottom - own.top)) / 2;
+    SetWindowPos(window_.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 LRESULT Form2Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -15,8 +15,8 @@ public:
     Form2Window(const Form2Window&) = delete;
     Form2Window& operator=(const Form2Window&) = delete;
 
-    // Puts the text in, centres the window on the owner and shows it modally: the owner takes
-    // no input until the preview is closed.
+    // Puts the text in, centres the window on the owner at the size it had when last closed and
+    // shows it modally: the owner takes no input until the preview is closed.
     void ShowModal(const std::string& text);
 
     HWND Handle() const { return window_.get(); }

@@ -1,6 +1,7 @@
 // Entry of the Windows program: the library search, sockets, COM, the two windows, the event loop.
 #include "app/Messages.h"
 #include "app/SystemOperations.h"
+#include "app/win32/ApplicationWindow.h"
 #include "app/win32/Form1Window.h"
 #include "app/win32/Form2Window.h"
 #include "app/win32/MessageLoop.h"
@@ -30,8 +31,10 @@ int Run(HINSTANCE instance)
     INITCOMMONCONTROLSEX controls {sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 
+    ApplicationWindow application(instance);
     SystemOperations operations;
-    Form1Window form1(instance, operations.Operations(), QM_UPLOAD_URL);
+    Form1Window form1(instance, application.Handle(), operations.Operations(), QM_UPLOAD_URL);
+    application.SetMainWindow(form1.Handle());
     operations.Loaded();
     Form2Window form2(instance, form1.Handle());
     form1.SetPreview(form2);

@@ -1,10 +1,10 @@
 #include "FakeMainView.h"
 
-#include "app/Messages.h"
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "base/FileSystem.h"
 #include "base/SystemError.h"
+#include "tests/ExpectedTexts.h"
 #include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +166,7 @@ TEST_F(Form1Run, ShowActivatesTheInventoryAndGreets)
     EXPECT_EQ(form.DiskNum.MaxValue, 1);
     EXPECT_EQ(form.Memo1.Count(), 0);
     EXPECT_EQ(view.Status, "There are 2 disks to be tested.");
-    EXPECT_EQ(view.Events, std::vector<std::string>{std::string("information: ") + Messages::Greeting});
+    EXPECT_EQ(view.Events, std::vector<std::string>{std::string("information: ") + ExpectedText::Greeting});
 
     form.HandleEvent([this] { form.FormClose(); });
     EXPECT_EQ(inventory.Assignments, (std::vector<bool>{true, false}));
@@ -210,9 +210,9 @@ TEST_F(Form1Run, FlagsAreCheckedInOrderAndAFailedCheckChangesNothing)
     EXPECT_FALSE(view.ScanEnabled);
     Run();
     const std::vector<std::string> expected = {
-        std::string("warning: ") + Messages::InvalidName, std::string("warning: ") + Messages::InvalidPhone,
-        std::string("warning: ") + Messages::InvalidPhone, std::string("warning: ") + Messages::InvalidEmail,
-        std::string("information: ") + Messages::ContactNotAllowed};
+        std::string("warning: ") + ExpectedText::InvalidName, std::string("warning: ") + ExpectedText::InvalidPhone,
+        std::string("warning: ") + ExpectedText::InvalidPhone, std::string("warning: ") + ExpectedText::InvalidEmail,
+        std::string("information: ") + ExpectedText::ContactNotAllowed};
     EXPECT_EQ(view.Events, expected);
     EXPECT_EQ(form.Memo1.Text(), "previous report\r\n");
     EXPECT_TRUE(read.empty());
@@ -273,7 +273,7 @@ TEST_F(Form1Run, TwoDisksGiveTheReportByteForByteThenUploadAndDelete)
     EXPECT_EQ(form.NotSupportedCount, 1);
     EXPECT_EQ(form.ResInfo, "SMART Not Supported");
     EXPECT_EQ(form.DiskNum.Value, 1);
-    const std::vector<std::string> boxes = {std::string("plain: ") + Messages::NotSupported, "plain: Thank you"};
+    const std::vector<std::string> boxes = {std::string("plain: ") + ExpectedText::NotSupported, "plain: Thank you"};
     EXPECT_EQ(view.Events, boxes);
 }
 
@@ -287,7 +287,7 @@ TEST_F(Form1Run, OnlyTheExactNotSupportedTextIsCountedAndTheBoxComesOnce)
     disks[3] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
     Run();
     EXPECT_EQ(form.NotSupportedCount, 2);
-    EXPECT_EQ(view.Events.front(), std::string("plain: ") + Messages::NotSupported);
+    EXPECT_EQ(view.Events.front(), std::string("plain: ") + ExpectedText::NotSupported);
     EXPECT_EQ(view.Events.size(), 2u);
     EXPECT_EQ(form.ResInfo, "SMART Not Supported");
 }
@@ -434,7 +434,7 @@ TEST_F(Form1Run, PreviewOpensOnShiftAltF1Only)
 TEST_F(Form1Run, QuitAndReadMe)
 {
     form.Button2Click();
-    EXPECT_EQ(view.Events, std::vector<std::string>{std::string("information: ") + Messages::ReadMe});
+    EXPECT_EQ(view.Events, std::vector<std::string>{std::string("information: ") + ExpectedText::ReadMe});
     form.Button1Click();
     EXPECT_TRUE(view.Closed);
 }

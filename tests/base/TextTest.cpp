@@ -28,6 +28,26 @@ TEST(Cp1252, ConvertsBothWaysAndMarksWhatItLacks)
     EXPECT_EQ(Utf8ToCp1252("\xFF\x41"), "?A");
 }
 
+// Every byte of the code page: 80h-9Fh as written out here, every other byte the character of the
+// same number; the five bytes without a character keep their number too, as the system's own
+// conversion does.
+TEST(Cp1252, EveryByteTakesItsCharacter)
+{
+    const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+    };
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string text(1, static_cast<char>(byte));
+        const char16_t character = byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : static_cast<char16_t>(byte);
+        EXPECT_EQ(Cp1252ToUtf16(text), std::u16string(1, character)) << byte;
+        EXPECT_EQ(Utf16ToCp1252(std::u16string(1, character)), text) << byte;
+        EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(text)), text) << byte;
+    }
+}
+
 TEST(Cp1252, Utf16RoundTripsEveryByteWithACharacter)
 {
     std::string all;

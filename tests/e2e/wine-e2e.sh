@@ -4,7 +4,9 @@
 # receiver must get the four contact lines and one disk block per drive that Wine's WMI counts,
 # the reply box must show the receiver's answer, no .smart file may be left behind, a second run
 # over links planted under the report's name must end with the create error, and a ws2_32.dll
-# planted beside the program and in its folder must never be loaded.
+# planted beside the program and in its folder must never be loaded. On the way, the task bar
+# must show the one button "QM Smart Test" from the greeting on, and a field must be judged only
+# when the focus moves on to another control of the window.
 # usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
 # build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
 # build-windows/e2e/ or build-windows64/e2e/.
@@ -31,9 +33,9 @@ jpeg=()
 cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
       -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF -DQM_UPLOAD_URL="$url" -DQM_DIST_DIR="$work/bin" \
       "${jpeg[@]}" >/dev/null
-cmake --build "$work/build" --target QMSmartTest wine-boxtext planted-ws2_32 >/dev/null
+cmake --build "$work/build" --target QMSmartTest wine-windowtext planted-ws2_32 >/dev/null
 program=$work/bin/QMSmartTest.exe
-boxtext=$work/build/app/win32/wine-boxtext.exe
+windowtext=$work/build/app/win32/wine-windowtext.exe
 
 # A ws2_32.dll that records being loaded, planted beside the program and in its current folder.
 for folder in "$work/bin" "$work/run"; do
@@ -87,7 +89,7 @@ wait_gone() {
 close_box() {
   local id
   id=$(wait_window "$1")
-  timeout 60 "$WINE" "$boxtext" "$1" | tr -d '\r'
+  timeout 60 "$WINE" "$windowtext" "$1" | tr -d '\r'
   xdotool windowfocus --sync "$id" key Return
   wait_gone "$id"
 }
@@ -118,18 +120,64 @@ program_pid=
 WINEDLLOVERRIDES=ws2_32=n,b "$WINE" "$program" >>"$work/program.log" 2>&1 &
 program_pid=$!
 
+# task_bar: the titles of the program's task-bar buttons, one a line.
+task_bar() {
+  timeout 60 "$WINE" "$windowtext" --task-bar | tr -d '\r'
+}
+
+# phone_field: the telephone field's text as the window shows it.
+phone_field() {
+  timeout 60 "$WINE" "$windowtext" 'Quillmark SMART Test.' Edit | tr -d '\r' | sed -n 2p
+}
+
+# The greeting comes before the main window is on screen; the program has its task-bar button
+# all the same, under the application's title.
+wait_window Information >/dev/null
+import -window root "$work/greeting.png"
+buttons=$(task_bar)
+[ "$buttons" = 'QM Smart Test' ] || fail "while the greeting is up the task bar shows: ${buttons:-nothing}"
 greeting=$(close_box Information)
 grep -q '^Hello,' <<<"$greeting" || fail "the first box is not the greeting: $greeting"
 
 main=$(wait_window 'Quillmark SMART Test\.')
+buttons=$(task_bar)
+[ "$buttons" = 'QM Smart Test' ] || fail "with the main window up the task bar shows: ${buttons:-nothing}"
 xdotool windowfocus --sync "$main"
 # The focus starts on "Execute SMART Test"; Tab leads through the name, telephone and e-mail
-# fields, and leaving each one judges it.
+# fields, and leaving each one judges it. The telephone check shows: it takes out the blanks.
 xdotool key Tab
 xdotool type --delay 20 'Jo Smith'
 xdotool key Tab
 xdotool type --delay 20 '0412 555 019'
+sleep 1
+
+# The window losing the focus as a whole leaves the field unjudged: another program's window
+# taking the focus...
+xmessage -geometry +0+0 'another program' &
+other_program=$!
+other=$(timeout 30 xdotool search --sync --onlyvisible --classname '^xmessage$' 2>/dev/null | head -n1)
+[ -n "$other" ] || fail "the other program's window did not come up"
+xdotool windowfocus --sync "$other"
+sleep 1
+phone=$(phone_field)
+[ "$phone" = '0412 555 019' ] || fail "another window taking the focus judged the telephone field: $phone"
+kill "$other_program"
+wait "$other_program" 2>/dev/null || true
+# ... or the preview opening over it (Shift+Alt+F1). A click on the banner makes the window the
+# active one again (without a window manager, the X focus alone does not).
+click_client "$main" 200 40
+sleep 1
+xdotool key shift+alt+F1
+preview=$(wait_window 'Content to Send')
+xdotool windowfocus --sync "$preview" key alt+F4
+wait_gone "$preview"
+phone=$(phone_field)
+[ "$phone" = '0412 555 019' ] || fail "opening the preview judged the telephone field: $phone"
+# Back in the window, the focus is on the field again, and moving on to the next judges it.
 xdotool key Tab
+sleep 1
+phone=$(phone_field)
+[ "$phone" = '0412555019' ] || fail "moving on from the telephone field did not judge it: $phone"
 xdotool type --delay 20 'jo@example.com'
 xdotool key Tab
 sleep 1

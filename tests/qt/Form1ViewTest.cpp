@@ -1,7 +1,7 @@
 #include "ViewHarness.h"
 
-#include "app/Messages.h"
 #include "app/qt/QtText.h"
+#include "tests/ExpectedTexts.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -50,7 +50,7 @@ private slots:
         h->View.show();
         QCOMPARE(h->Boxes.size(), 1u);
         QCOMPARE(h->Boxes[0].Kind, BoxKind::Information);
-        QCOMPARE(h->Boxes[0].Text, ShownMessage(Messages::Greeting));
+        QCOMPARE(h->Boxes[0].Text, ShownMessage(ExpectedText::Greeting));
         QVERIFY(!h->Boxes[0].WindowVisible);
         QCOMPARE(h->View.StatusLine(), QStringLiteral("There are 2 disks to be tested."));
         QVERIFY(QTest::qWaitForWindowActive(&h->View));
@@ -165,9 +165,9 @@ private slots:
 
         QCOMPARE(h->Boxes.size(), 3u);
         QCOMPARE(h->Boxes[0].Kind, BoxKind::Warning);
-        QCOMPARE(h->Boxes[0].Text, ShownMessage(Messages::InvalidName));
+        QCOMPARE(h->Boxes[0].Text, ShownMessage(ExpectedText::InvalidName));
         QCOMPARE(h->Boxes[1].Kind, BoxKind::Plain);
-        QCOMPARE(h->Boxes[1].Text, ShownMessage(Messages::NotSupported));
+        QCOMPARE(h->Boxes[1].Text, ShownMessage(ExpectedText::NotSupported));
         QCOMPARE(h->Boxes[2].Kind, BoxKind::Plain);
         QCOMPARE(h->Boxes[2].Text, QStringLiteral("Thank you"));
         QVERIFY(h->Boxes[2].WindowVisible);
@@ -186,7 +186,7 @@ private slots:
 
         QCOMPARE(h->Boxes.size(), 2u);
         QCOMPARE(h->Boxes[0].Kind, BoxKind::Information);
-        QCOMPARE(h->Boxes[0].Text, ShownMessage(Messages::ReadMe));
+        QCOMPARE(h->Boxes[0].Text, ShownMessage(ExpectedText::ReadMe));
         QCOMPARE(h->Boxes[1].Kind, BoxKind::Error);
         QCOMPARE(h->Boxes[1].Text, QStringLiteral("Cannot open file \"Jo_Smith-1569147670.smart\". Access is denied."));
         QFile::remove(QStringLiteral("Jo_Smith-1569147670.smart"));

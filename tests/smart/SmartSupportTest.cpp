@@ -153,6 +153,26 @@ TEST(VersionNames, ByHighestBit)
     }
 }
 
+// Every entry of the three version tables, reached through the highest bit set.
+TEST(VersionNames, EveryTableEntry)
+{
+    const std::string ata[16] = {"Unknown",     "ATA-1",       "ATA-2",       "ATA-3",    "ATA/ATAPI-4", "ATA/ATAPI-5",
+                                 "ATA/ATAPI-6", "ATA/ATAPI-7", "ATA8-ACS",    "ACS-2",    "Unknown",     "Unknown",
+                                 "Unknown",     "Unknown",     "Unknown",     "Unknown"};
+    for (int bit = 0; bit < 16; ++bit)
+        EXPECT_EQ(AtaVersionName(static_cast<std::uint16_t>(1u << bit)), ata[bit]) << bit;
+
+    const std::string transport[12] = {"ATA8-AST", "\"SATA 1.0a", "SATA II Ext", "SATA 2.5", "SATA 2.6", "SATA 3.0",
+                                       "SATA 3.1", "",            "",            "",         "",         ""};
+    for (int bit = 0; bit < 12; ++bit)
+        EXPECT_EQ(SataTransportName(static_cast<std::uint16_t>(0x1000u | (1u << bit))), transport[bit]) << bit;
+
+    const std::string speed[16] = {"", "1.5 Gb/s", "3.0 Gb/s", "6.0 Gb/s", "", "", "", "",
+                                   "", "",         "",         "",         "", "", "", ""};
+    for (int bit = 0; bit < 16; ++bit)
+        EXPECT_EQ(SataSpeedName(static_cast<std::uint16_t>(1u << bit)), speed[bit]) << bit;
+}
+
 TEST(SataTransportName, SerialTransportOnly)
 {
     const struct {

@@ -1,8 +1,8 @@
 #include "RecordingWindow.h"
 
-#include "app/Messages.h"
 #include "app/win32/Banner.h"
 #include "app/win32/Form2Window.h"
+#include "tests/ExpectedTexts.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -10,6 +10,32 @@
 using namespace Form1Layout;
 
 namespace {
+
+BOOL CALLBACK CountChild(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<std::size_t*>(count);
+    return TRUE;
+}
+
+std::size_t ChildCount(HWND window)
+{
+    std::size_t count = 0;
+    EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Whether the control itself is shown, whatever its window is.
+bool Shown(HWND control)
+{
+    return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+std::string ComboEntry(HWND combo, int index)
+{
+    std::vector<char> text(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, index, 0)) + 1);
+    SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
 
 class Form1WindowTest : public ::testing::Test {
 protected:
@@ -43,6 +69,26 @@ protected:
         BYTE none[256] {};
         SetKeyboardState(none);
     }
+
+    // The telephone check shows whether it ran: it takes the blanks out of the field.
+    void TypePhoneAndStay()
+    {
+        SetWindowTextA(Item(edPhone), "0412 555 019");
+        SetFocus(Item(edPhone));
+    }
+
+    void ExpectPhoneUnjudged()
+    {
+        EXPECT_EQ(WindowText(Item(edPhone)), "0412 555 019");
+        EXPECT_FALSE(window.Form().ValidPhone);
+    }
+
+    void ExpectPhoneJudgedOnMovingOn()
+    {
+        SetFocus(Item(edEmail));
+        EXPECT_EQ(WindowText(Item(edPhone)), "0412555019");
+        EXPECT_TRUE(window.Form().ValidPhone);
+    }
 };
 
 } // namespace
@@ -51,8 +97,8 @@ TEST_F(Form1WindowTest, FrameIsAFixedDialogOf401By357CentredOnTheScreen)
 {
     RECT client {};
     GetClientRect(window.Handle(), &client);
-    EXPECT_EQ(client.right, ClientWidth);
-    EXPECT_EQ(client.bottom, ClientHeight);
+    EXPECT_EQ(client.right, 401);
+    EXPECT_EQ(client.bottom, 357);
     EXPECT_EQ(WindowText(window.Handle()), "Quillmark SMART Test.");
 
     const auto style = static_cast<DWORD>(GetWindowLongA(window.Handle(), GWL_STYLE));
@@ -66,22 +112,67 @@ TEST_F(Form1WindowTest, FrameIsAFixedDialogOf401By357CentredOnTheScreen)
     EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 }
 
-TEST_F(Form1WindowTest, ControlsSitWhereTheLayoutPutsThem)
+TEST_F(Form1WindowTest, ControlsSitWhereTheWindowDesignPutsThem)
 {
-    for (const auto& control : Controls()) {
-        if (control.Id == DiskNum || control.Id == DiskNumSpin)
-            continue; // the spin buttons take their share of the hidden field
+    struct Placed {
+        ControlId Id;
+        const char* Name;
+        int Left, Top, Width, Height;
+        const char* Text;
+        bool Visible;
+    };
+    const Placed design[] = {
+        {Image1, "Image1", 0, 0, 401, 89, "", true},
+        {Label7, "Label7", 0, 89, 401, 49, "Quillmark", true},
+        {Label8, "Label8", 0, 138, 401, 18, "7 Quarry Lane Elmvale Mob: 0412 555 019", true},
+        {Label1, "Label1", 48, 165, 35, 13, "Name *", true},
+        {edUser, "edUser", 88, 162, 273, 21, "", true},
+        {Label2, "Label2", 25, 188, 58, 13, "Telephone *", true},
+        {edPhone, "edPhone", 88, 186, 273, 21, "", true},
+        {Label3, "Label3", 53, 213, 31, 13, "email *", true},
+        {edEmail, "edEmail", 88, 210, 273, 21, "", true},
+        {Label5, "Label5", 14, 237, 71, 13, "Allow contact *", true},
+        {edContact, "edContact", 88, 234, 273, 21, "Yes, you may contact me.", true},
+        {Label4, "Label4", 81, 258, 191, 13, "* - indicates a required and valid answer.", true},
+        {Button1, "Button1", 8, 274, 65, 25, "Quit", true},
+        {Button2, "Button2", 79, 274, 91, 25, "Read me 1st", true},
+        {btnScan, "btnScan", 176, 274, 217, 25, "Execute SMART Test", true},
+        {Label6, "Label6", 21, 306, 360, 26,
+         "A SMART test will be run on each of your drives and the results uploaded to produce a PDF report. "
+         "Click the execute SMART test button if you agree.",
+         true},
+        {sb1, "sb1", 0, 338, 401, 19, "Quillmark SMART test assistant.", true},
+        {Memo1, "Memo1", 16, 424, 105, 57, "", false},
+        {ResInfo, "ResInfo", 128, 424, 145, 21, "", false},
+    };
+    for (const auto& control : design) {
         SCOPED_TRACE(control.Name);
         const RECT place = PlaceOf(Item(control.Id));
         EXPECT_EQ(place.left, control.Left);
         EXPECT_EQ(place.top, control.Top);
         EXPECT_EQ(place.right - place.left, control.Width);
-        EXPECT_EQ(place.bottom - place.top, control.Id == edContact ? ContactClosedHeight : control.Height);
-        EXPECT_EQ(WindowText(Item(control.Id)), control.Id == edContact ? Messages::ContactYes : control.Text);
+        EXPECT_EQ(place.bottom - place.top, control.Height);
+        EXPECT_EQ(WindowText(Item(control.Id)), control.Text);
+        EXPECT_EQ(Shown(Item(control.Id)), control.Visible);
     }
-    for (ControlId hidden : {Memo1, ResInfo, DiskNum, DiskNumSpin})
-        EXPECT_FALSE(IsWindowVisible(Item(hidden)));
-    EXPECT_EQ(SendMessageA(Item(edContact), CB_GETCOUNT, 0, 0), 2);
+
+    // The hidden spin field is an edit with its buttons beside it; together they fill its place.
+    RECT spinField {};
+    const RECT edit = PlaceOf(Item(DiskNum));
+    const RECT buttons = PlaceOf(Item(DiskNumSpin));
+    UnionRect(&spinField, &edit, &buttons);
+    EXPECT_EQ(spinField.left, 352);
+    EXPECT_EQ(spinField.top, 314);
+    EXPECT_EQ(spinField.right - spinField.left, 41);
+    EXPECT_EQ(spinField.bottom - spinField.top, 21);
+    EXPECT_EQ(WindowText(Item(DiskNum)), "0");
+    EXPECT_FALSE(Shown(Item(DiskNum)));
+    EXPECT_FALSE(Shown(Item(DiskNumSpin)));
+
+    EXPECT_EQ(ChildCount(window.Handle()), std::size(design) + 2) << "no control beyond the design";
+    ASSERT_EQ(SendMessageA(Item(edContact), CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(ComboEntry(Item(edContact), 0), "Yes, you may contact me.");
+    EXPECT_EQ(ComboEntry(Item(edContact), 1), "No, may not contact me.");
 }
 
 TEST_F(Form1WindowTest, TabGoesFromTheButtonThroughTheFieldsAndBack)
@@ -98,10 +189,10 @@ TEST_F(Form1WindowTest, TabGoesFromTheButtonThroughTheFieldsAndBack)
 
 TEST_F(Form1WindowTest, ShowStepGreetsBeforeTheWindowIsOnScreen)
 {
-    EXPECT_EQ(StatusText(), Messages::StatusAtStart);
+    EXPECT_EQ(StatusText(), ExpectedText::StatusAtStart);
     window.Show();
     EXPECT_EQ(backEnds.Inventory.Assignments, std::vector<bool> {true});
-    EXPECT_EQ(window.Boxes, std::vector<std::string> {std::string("information: ") + Messages::Greeting});
+    EXPECT_EQ(window.Boxes, std::vector<std::string> {std::string("information: ") + ExpectedText::Greeting});
     EXPECT_EQ(window.VisibleAtBox, std::vector<bool> {false});
     EXPECT_TRUE(IsWindowVisible(window.Handle()));
     EXPECT_EQ(StatusText(), "There are 2 disks to be tested.");
@@ -130,6 +221,43 @@ TEST_F(Form1WindowTest, LeavingAFieldChecksIt)
     SetFocus(Item(edUser));
     SetFocus(Item(btnScan));
     EXPECT_FALSE(window.Form().ValidName);
+}
+
+TEST_F(Form1WindowTest, AnotherWindowComingToTheFrontJudgesNoField)
+{
+    window.Show();
+    TypePhoneAndStay();
+    // Another program's window comes to the front (Alt+Tab), then this one again.
+    WindowHandle elsewhere(CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr,
+                                           nullptr, GetModuleHandleA(nullptr), nullptr));
+    SetActiveWindow(elsewhere.get());
+    ExpectPhoneUnjudged();
+    SetActiveWindow(window.Handle());
+    EXPECT_EQ(GetFocus(), Item(edPhone)) << "the focus comes back to the field";
+    ExpectPhoneJudgedOnMovingOn();
+}
+
+TEST_F(Form1WindowTest, OpeningThePreviewJudgesNoField)
+{
+    Form2Window preview(GetModuleHandleA(nullptr), window.Handle());
+    window.SetPreview(preview);
+    window.Show();
+    TypePhoneAndStay();
+    // The preview takes the focus until it is closed, then hands the window back.
+    PostMessageA(preview.Handle(), WM_CLOSE, 0, 0);
+    window.Form1Window::ShowPreview("Jo Smith\r\n"); // the real preview, not the recording one
+    ExpectPhoneUnjudged();
+    EXPECT_EQ(GetFocus(), Item(edPhone)) << "the focus comes back to the field";
+    ExpectPhoneJudgedOnMovingOn();
+}
+
+TEST_F(Form1WindowTest, ClosingTheWindowJudgesNoField)
+{
+    window.Show();
+    TypePhoneAndStay();
+    SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window.Handle()));
+    EXPECT_FALSE(window.Form().ValidPhone);
 }
 
 TEST_F(Form1WindowTest, ChoosingNoContactGreysTheButtonAndYesEnablesIt)
@@ -180,8 +308,9 @@ TEST_F(Form1WindowTest, ExecuteRunsTheTestAndFillsTheHiddenHolders)
         SetFocus(Item(field));
     SendMessageA(Item(btnScan), BM_CLICK, 0, 0);
 
-    EXPECT_EQ(window.Boxes,
-              (std::vector<std::string> {std::string("plain: ") + Messages::NotSupported, "plain: Report received"}));
+    const std::vector<std::string> boxes {std::string("plain: ") + ExpectedText::NotSupported,
+                                          "plain: Report received"};
+    EXPECT_EQ(window.Boxes, boxes);
     const std::string report = backEnds.Uploader.PostedContent;
     EXPECT_EQ(report.rfind("Jo Smith\r\n0412555019\r\njo@example.com\r\nYes, you may contact me.\r\n", 0), 0u);
     EXPECT_EQ(WindowText(Item(Memo1)), report);
@@ -202,7 +331,7 @@ TEST_F(Form1WindowTest, QuitClosesTheWindowThroughTheCloseStep)
 TEST_F(Form1WindowTest, ReadMeShowsItsBox)
 {
     SendMessageA(Item(Button2), BM_CLICK, 0, 0);
-    EXPECT_EQ(window.Boxes, std::vector<std::string> {std::string("information: ") + Messages::ReadMe});
+    EXPECT_EQ(window.Boxes, std::vector<std::string> {std::string("information: ") + ExpectedText::ReadMe});
 }
 
 TEST(Banner, IsDecodedFromTheResourcesAndStretchedToTheBannerArea)

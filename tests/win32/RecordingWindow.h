@@ -4,6 +4,7 @@
 #include "app/win32/Form1Window.h"
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -61,8 +62,8 @@ struct FakeBackEnds {
 
 class RecordingWindow : public Form1Window {
 public:
-    explicit RecordingWindow(FakeBackEnds& backEnds)
-        : Form1Window(GetModuleHandleA(nullptr), backEnds.Operations(), "http://127.0.0.1/vellumbox/upload.php")
+    explicit RecordingWindow(FakeBackEnds& backEnds, HWND owner = nullptr)
+        : Form1Window(GetModuleHandleA(nullptr), owner, backEnds.Operations(), "http://127.0.0.1/vellumbox/upload.php")
     {
     }
 
@@ -70,6 +71,8 @@ public:
     std::vector<std::string> Boxes;
     std::vector<bool> VisibleAtBox;
     std::vector<std::string> Previews;
+    // Runs while each box would be on screen.
+    std::function<void()> WhileBoxIsUp = [] {};
 
     void ShowWarning(const std::string& text) override { Record("warning: " + text); }
     void ShowInformation(const std::string& text) override { Record("information: " + text); }
@@ -82,6 +85,7 @@ private:
     {
         Boxes.push_back(box);
         VisibleAtBox.push_back(IsWindowVisible(Handle()) != FALSE);
+        WhileBoxIsUp();
     }
 };
 
