@@ -153,6 +153,7 @@ grep -q 'POST /vellumbox/upload.php' "$artefacts/receiver.log" || fail "the rece
 press "$main" shift+alt+F1
 wait_for shown '^Content to Send$' || fail "Shift+Alt+F1 opened no preview"
 shot 06-preview
+import -window "$(visible '^Content to Send$')" "$artefacts/qt-preview.png"
 press "$(visible '^Content to Send$')" Escape
 wait_for gone '^Content to Send$' || fail "the preview did not close"
 
