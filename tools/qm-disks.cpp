@@ -2,6 +2,7 @@
 // first line, then one line per drive with its DeviceID, Model, Size and InterfaceType
 // separated by tabs.
 
+#include "tools/NoArgumentTool.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
@@ -9,8 +10,24 @@
 #include <cstdio>
 #include <exception>
 
-int main()
+namespace {
+
+const char* const Usage =
+    "Usage: qm-disks\n"
+    "\n"
+    "Lists the disk drives the way QM Smart Test counts them: the number of drives alone on the\n"
+    "first line, then one line per drive with its device, model, size in bytes and interface,\n"
+    "separated by tabs. The drives are numbered in this order in the report.\n"
+    "\n"
+    "Exit status: 0 when the drives were listed, 1 when the inventory failed (the reason on\n"
+    "standard error), 2 for a wrong command line.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
 {
+    if (const auto status = HelpOrMisuse(argc, argv, Usage))
+        return *status;
     const ComApartment apartment;
     try {
         TDiskDriveInventory disks(CreateSystemWbemServices());
