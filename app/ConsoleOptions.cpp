@@ -79,6 +79,6 @@ std::string ConsoleUsage(const std::string& builtInURL)
            "Exit status:\n"
            "  0  the server accepted the report (a 2xx reply), or the report was printed\n"
            "  1  the upload failed (\"Error encountered during POST: ...\" on standard error), or\n"
-           "     the report could not be saved or printed\n"
+           "     another error was reported: the disk inventory, saving the report, printing it\n"
            "  2  an entry was refused, or the command line was wrong\n";
 }
