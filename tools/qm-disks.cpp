@@ -3,6 +3,7 @@
 // separated by tabs.
 
 #include "base/SystemLibrary.h"
+#include "tools/NoArgumentTool.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
@@ -10,9 +11,25 @@
 #include <cstdio>
 #include <exception>
 
-int main()
+namespace {
+
+const char* const Usage =
+    "Usage: qm-disks\n"
+    "\n"
+    "Lists the disk drives the way QM Smart Test counts them: the number of drives alone on the\n"
+    "first line, then one line per drive with its device, model, size in bytes and interface,\n"
+    "separated by tabs. The drives are numbered in this order in the report.\n"
+    "\n"
+    "Exit status: 0 when the drives were listed, 1 when the inventory failed (the reason on\n"
+    "standard error), 2 for a wrong command line.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
 {
     RestrictLibrarySearchToSystem();
+    if (const auto status = HelpOrMisuse(argc, argv, Usage))
+        return *status;
     const ComApartment apartment;
     try {
         TDiskDriveInventory disks(CreateSystemWbemServices());

@@ -6,14 +6,33 @@
 #include "base/StandardOutput.h"
 #include "base/SystemLibrary.h"
 #include "smart/smartapi.h"
+#include "tools/NoArgumentTool.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
 #include <cstdio>
 
-int main()
+namespace {
+
+const char* const Usage =
+    "Usage: qm-smart-report\n"
+    "\n"
+    "Reads the SMART data of every disk the inventory counts and prints the report's disk\n"
+    "blocks on standard output, exactly as QM Smart Test writes them into its report (lines end\n"
+    "in CR LF): the disk header line, the drive line, the temperature, reallocated sectors,\n"
+    "result and attribute rows or the reason the disk could not be read, and the end line.\n"
+    "Nothing is saved or sent. Reading the disks needs administrator rights (root).\n"
+    "\n"
+    "Exit status: 0 when the blocks were printed, 1 when the inventory failed or the output\n"
+    "could not be written, 2 for a wrong command line.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
 {
     RestrictLibrarySearchToSystem();
+    if (const auto status = HelpOrMisuse(argc, argv, Usage))
+        return *status;
     const ComApartment apartment;
     int diskCount = 0;
     try {

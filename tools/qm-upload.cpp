@@ -15,11 +15,30 @@
 #include <iostream>
 #include <string>
 
+namespace {
+
+const char* const Usage =
+    "Usage: qm-upload URL FILE\n"
+    "\n"
+    "Posts FILE to URL the way QM Smart Test uploads its report: one multipart/form-data\n"
+    "file field \"file\" with the file name as given and the type application/octet-stream.\n"
+    "The reply body goes to standard output unchanged.\n"
+    "\n"
+    "Exit status: 0 after a 2xx reply; 1 when the upload failed (\"Error encountered during\n"
+    "POST: ...\" on standard error) or the reply could not be written; 2 for a wrong command\n"
+    "line.\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     RestrictLibrarySearchToSystem();
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << Usage;
+        return 0;
+    }
     if (argc != 3) {
-        std::cerr << "usage: qm-upload URL FILE\n";
+        std::cerr << Usage;
         return 2;
     }
     const std::string url = argv[1];

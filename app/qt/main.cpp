@@ -1,4 +1,5 @@
 #include "app/SystemOperations.h"
+#include "app/qt/AdministratorRights.h"
 #include "app/qt/Fonts.h"
 #include "app/qt/Form1View.h"
 #include "app/qt/MessageBoxes.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[])
         SystemOperations system;
         Form1View window(system.Operations(), QM_UPLOAD_URL);
         system.Loaded();
+        WarnUnlessAdministrator(RunsAsAdministrator(), QApplication::applicationFilePath(), ShowMessageBox);
         window.show();
         return application.exec();
     } catch (const std::exception& e) {

@@ -175,9 +175,31 @@ def main():
         check_inventory(checks, name, sections, order)
         check_identify(checks, sections, order)
         check_report(checks, name, sections, order, args.out)
+        check_console_run(checks, name, sections, order, args.out)
 
     print(f"{checks.passed} passed, {checks.failed} failed")
     return 1 if checks.failed else 0
+
+
+def check_console_run(checks, name, sections, order, out):
+    """qm-smart-run --no-upload: the contact block, then the very blocks qm-smart-report wrote."""
+    body, rc = sections.get("qm-smart-run", ([], None))
+    progress = sections.get("qm-smart-run-stderr", ([], None))[0]
+    checks.expect(rc == 0, "qm-smart-run --no-upload exits 0", f"rc={rc} stderr={progress}")
+    data = base64.b64decode("".join(body))
+    report = base64.b64decode("".join(sections.get("qm-smart-report", ([], None))[0]))
+    if out:
+        Path(out, f"smart-run-{name}.txt").write_bytes(data)
+        Path(out, f"smart-run-{name}.stderr.txt").write_text("".join(line + "\n" for line in progress))
+    contact = b"Jo Smith\r\n0412555019\r\njo@example.com\r\nYes, you may contact me.\r\n"
+    checks.expect(data == contact + report, "qm-smart-run prints the contact block and qm-smart-report's blocks",
+                  repr(data[:200]))
+    lines = [line for line in progress if line]
+    checks.expect(lines[:1] == [f"There are {len(order)} disks to be tested."], "qm-smart-run's disk count line",
+                  repr(lines[:1]))
+    progress_lines = [line.split(":")[0] for line in lines[1:] if line.startswith("Disk ")]
+    checks.expect(progress_lines == [f"Disk {k} of {len(order)}" for k in range(1, len(order) + 1)],
+                  "qm-smart-run's progress line per disk", repr(lines[1:]))
 
 
 def check_inventory(checks, name, sections, order):

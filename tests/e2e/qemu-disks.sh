@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the Linux drive back end and the sysfs inventory against a real kernel's storage paths:
 # a Debian kernel boots under QEMU (software emulation only) with emulated AHCI, PIIX IDE, USB
-# and NVMe disks, runs qm-disks, qm-smart-report and smartctl in the guest, and the console
-# output is checked against what smartctl read from the same disks in the same boot.
+# and NVMe disks, runs qm-disks, qm-smart-report, qm-smart-run and smartctl in the guest, and the
+# console output is checked against what smartctl read from the same disks in the same boot.
 #
 #   qemu-disks.sh BUILD_DIR
 #
@@ -133,7 +133,7 @@ image() {
 
 ensure_packages
 tools=()
-for t in tools/qm-disks tools/qm-smart-report tests/e2e/qemu-identify; do
+for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-identify; do
     if [ -x "$build/$t" ]; then
         tools+=("$build/$t")
     elif [ "${QM_E2E_STAND_IN:-0}" != 1 ]; then

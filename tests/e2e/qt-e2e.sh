@@ -25,9 +25,9 @@ if [ -z "${QM_E2E_IN_NAMESPACE:-}" ]; then
     command -v "$tool" >/dev/null || skip "$tool is not installed"
   done
   # Real root keeps its rights on the disks; anyone else becomes root of a user namespace.
-  if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(-r); fi
+  if [ "$(id -u)" -eq 0 ]; then as_root=(); real_root=1; else as_root=(-r); real_root=; fi
   unshare "${as_root[@]}" -n -m true 2>/dev/null || skip "no network namespace can be made here"
-  exec env QM_E2E_IN_NAMESPACE=1 unshare "${as_root[@]}" -n -m -- "$0" "$@"
+  exec env QM_E2E_IN_NAMESPACE=1 QM_E2E_REAL_ROOT="$real_root" unshare "${as_root[@]}" -n -m -- "$0" "$@"
 fi
 
 # --- inside the namespaces -------------------------------------------------------------------
@@ -62,7 +62,8 @@ QM_RECEIVER_DATA="$artefacts/received" php -S "$host:$port" -t "$source_dir/serv
 children+=($!)
 
 : >"$artefacts/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$artefacts/display" >"$artefacts/xvfb.log" 2>&1 &
+# -noreset: the server stays as it is when its last client (the unprivileged start) leaves.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$artefacts/display" >"$artefacts/xvfb.log" 2>&1 &
 children+=($!)
 
 # Waits, a tenth of a second at a time and 60 seconds at most, until the command succeeds.
@@ -94,6 +95,22 @@ click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
 main_title='^Quillmark SMART Test\.$'
 box_title='^QM Smart Test$'
+
+# Without administrator rights the program warns, before its greeting, that it cannot read the
+# disks. Only real root can hand a program to another user here.
+if [ -n "${QM_E2E_REAL_ROOT:-}" ] && command -v setpriv >/dev/null; then
+  (cd / && exec setpriv --reuid=65534 --regid=65534 --clear-groups "$program") >"$artefacts/unprivileged.log" 2>&1 &
+  unprivileged_pid=$!
+  children+=("$unprivileged_pid")
+  wait_for shown '^Warning$' || fail "no warning box when started without administrator rights"
+  gone '^Information$' || fail "the greeting came before the warning about administrator rights"
+  shot 00-without-rights
+  press "$(visible '^Warning$')" Return
+  wait_for shown '^Information$' || fail "no greeting after the warning about administrator rights"
+  kill "$unprivileged_pid"
+  wait "$unprivileged_pid" 2>/dev/null || true
+  wait_for gone '^Information$' || fail "the unprivileged program's greeting stayed"
+fi
 
 (cd "$artefacts/work" && exec "$program") >"$artefacts/program.log" 2>&1 &
 program_pid=$!
@@ -154,6 +171,7 @@ grep -q 'POST /vellumbox/upload.php' "$artefacts/receiver.log" || fail "the rece
 press "$main" shift+alt+F1
 wait_for shown '^Content to Send$' || fail "Shift+Alt+F1 opened no preview"
 shot 06-preview
+import -window "$(visible '^Content to Send$')" "$artefacts/qt-preview.png"
 press "$(visible '^Content to Send$')" Escape
 wait_for gone '^Content to Send$' || fail "the preview did not close"
 

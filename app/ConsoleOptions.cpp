@@ -1,0 +1,84 @@
+#include "app/ConsoleOptions.h"
+
+#include <map>
+
+namespace {
+
+using TextOption = std::string ConsoleOptions::*;
+using FlagOption = bool ConsoleOptions::*;
+
+const std::map<std::string, TextOption> TextOptions {
+    {"--name", &ConsoleOptions::Name},
+    {"--phone", &ConsoleOptions::Phone},
+    {"--email", &ConsoleOptions::Email},
+    {"--url", &ConsoleOptions::UploadURL},
+};
+
+const std::map<std::string, FlagOption> FlagOptions {
+    {"--keep", &ConsoleOptions::Keep},
+    {"--no-upload", &ConsoleOptions::NoUpload},
+    {"--help", &ConsoleOptions::Help},
+};
+
+} // namespace
+
+ConsoleOptions ParseConsoleOptions(const std::vector<std::string>& arguments, const std::string& builtInURL)
+{
+    if (arguments.empty())
+        throw EConsoleUsage("no contact details given");
+    ConsoleOptions options;
+    options.UploadURL = builtInURL;
+    for (std::size_t k = 0; k < arguments.size(); ++k) {
+        const std::string& argument = arguments[k];
+        const std::size_t equals = argument.find('=');
+        const std::string option = argument.substr(0, equals);
+        if (const auto text = TextOptions.find(option); text != TextOptions.end()) {
+            if (equals != std::string::npos)
+                options.*(text->second) = argument.substr(equals + 1);
+            else if (k + 1 < arguments.size())
+                options.*(text->second) = arguments[++k];
+            else
+                throw EConsoleUsage("option " + option + " needs a value");
+        } else if (const auto flag = FlagOptions.find(argument); flag != FlagOptions.end()) {
+            options.*(flag->second) = true;
+        } else {
+            throw EConsoleUsage("unknown argument \"" + argument + "\"");
+        }
+    }
+    return options;
+}
+
+std::string ConsoleUsage(const std::string& builtInURL)
+{
+    return "Usage: qm-smart-run --name NAME --phone NUMBER --email ADDRESS [--url URL] [--keep] [--no-upload]\n"
+           "\n"
+           "Runs the QM Smart Test without a window: reads the SMART data of every disk, saves the\n"
+           "report in the current directory, uploads it to Quillmark and deletes it again, just as\n"
+           "pressing \"Execute SMART Test\" in the window does. Running it means you allow Quillmark to\n"
+           "contact you (the window's \"Yes, you may contact me.\"). Reading the disks needs\n"
+           "administrator rights (root).\n"
+           "\n"
+           "Options:\n"
+           "  --name NAME       the name the report is made out to (more than 3 characters)\n"
+           "  --phone NUMBER    a telephone number; blanks are removed, the digits must fit a\n"
+           "                    32-bit number (a 10-digit number starting with 0 does)\n"
+           "  --email ADDRESS   the e-mail address the report is delivered to\n"
+           "  --url URL         post the report to URL instead of\n"
+           "                    " + builtInURL + "\n"
+           "  --keep            leave the report file (NAME-STAMP.smart) in the current directory\n"
+           "  --no-upload       print the report on standard output instead of uploading it\n"
+           "  --help            print this text and exit\n"
+           "Each option also takes the form --option=VALUE.\n"
+           "\n"
+           "The entries are checked as the window checks them, in the order name, telephone,\n"
+           "e-mail; the first one refused is named on standard error with the window's warning\n"
+           "text, and no disk is read. Standard error then gets the disk count line, one line per\n"
+           "disk as it is read, the notice when a disk does not support SMART, and any error.\n"
+           "Standard output gets the server's reply (or, with --no-upload, the report), unchanged.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the server accepted the report (a 2xx reply), or the report was printed\n"
+           "  1  the upload failed (\"Error encountered during POST: ...\" on standard error), or\n"
+           "     another error was reported: the disk inventory, saving the report, printing it\n"
+           "  2  an entry was refused, or the command line was wrong\n";
+}

@@ -1,0 +1,253 @@
+#include "FakeMainView.h"
+#include "FakeRunOperations.h"
+
+#include "app/ConsoleRun.h"
+#include "app/Messages.h"
+#include "app/Unit1.h"
+#include "base/FileSystem.h"
+#include "smart/StoredBlocksDrive.h"
+#include "smart/smartapi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace {
+
+const std::string BuiltInURL = "http://upload.example/vellumbox/upload.php";
+const std::string ReportName = "Jo_Smith-1569147670.smart";
+
+std::vector<std::string> ReportFilesHere()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.path().extension() == ".smart")
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+struct ScriptedRead {
+    bool ok;
+    std::string model;
+    std::string errorText;
+    std::int32_t attributes;
+};
+
+class ConsoleRunTest : public ::testing::Test {
+protected:
+    FakeInventory inventory;
+    FakeUploader uploader;
+    std::map<std::int32_t, ScriptedRead> disks;
+    std::vector<std::int32_t> read;
+    std::string out;
+    std::string err;
+    bool outWorks = true;
+    ConsoleOptions options {"Jo Smith", "0412 555 019", "jo@example.com", BuiltInURL};
+
+    RunOperations Operations(SmartReader reader)
+    {
+        return {inventory, uploader, std::move(reader), [] { return TDateTimeParts {2026, 12, 7, 9, 24, 44, 0}; }};
+    }
+
+    int Run() { return Run(Operations([this](std::int32_t n, TDriveResult& drive, TSmartResult& smart) {
+                    read.push_back(n);
+                    const ScriptedRead& disk = disks.at(n);
+                    drive.ModelNumber = disk.model;
+                    drive.ErrorText = disk.errorText;
+                    smart.AttrCount = disk.attributes;
+                    return disk.ok;
+                })); }
+
+    int Run(RunOperations operations)
+    {
+        return RunFromConsole(options, std::move(operations),
+                              {[this](const std::string& bytes) {
+                                   out += bytes;
+                                   return outWorks;
+                               },
+                               [this](const std::string& bytes) {
+                                   err += bytes;
+                                   return true;
+                               }});
+    }
+};
+
+} // namespace
+
+TEST(ConsoleOptionsTest, EachOptionInBothForms)
+{
+    const auto spaced = ParseConsoleOptions({"--name", "Jo Smith", "--phone", "0412 555 019", "--email",
+                                             "jo@example.com", "--url", "http://h/p", "--keep", "--no-upload"},
+                                            BuiltInURL);
+    const auto joined = ParseConsoleOptions(
+        {"--name=Jo Smith", "--phone=0412 555 019", "--email=jo@example.com", "--url=http://h/p", "--keep", "--no-upload"},
+        BuiltInURL);
+    for (const ConsoleOptions& options : {spaced, joined}) {
+        EXPECT_EQ(options.Name, "Jo Smith");
+        EXPECT_EQ(options.Phone, "0412 555 019");
+        EXPECT_EQ(options.Email, "jo@example.com");
+        EXPECT_EQ(options.UploadURL, "http://h/p");
+        EXPECT_TRUE(options.Keep);
+        EXPECT_TRUE(options.NoUpload);
+        EXPECT_FALSE(options.Help);
+    }
+    // A value may itself hold "=" or start with "--"; what is left out stays empty.
+    const auto odd = ParseConsoleOptions({"--name", "--a=b--"}, BuiltInURL);
+    EXPECT_EQ(odd.Name, "--a=b--");
+    EXPECT_EQ(odd.Phone, "");
+    EXPECT_EQ(odd.UploadURL, BuiltInURL);
+    EXPECT_TRUE(ParseConsoleOptions({"--help"}, BuiltInURL).Help);
+}
+
+TEST(ConsoleOptionsTest, WhatCannotBeActedOnIsAUsageError)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases {
+        {{}, "no contact details given"},
+        {{"--name"}, "option --name needs a value"},
+        {{"--name", "Jo Smith", "--email"}, "option --email needs a value"},
+        {{"--nmae", "Jo"}, "unknown argument \"--nmae\""},
+        {{"--keep=yes"}, "unknown argument \"--keep=yes\""},
+        {{"--name", "Jo Smith", "extra"}, "unknown argument \"extra\""},
+    };
+    for (const auto& [arguments, message] : cases) {
+        try {
+            ParseConsoleOptions(arguments, BuiltInURL);
+            ADD_FAILURE() << "accepted: " << message;
+        } catch (const EConsoleUsage& e) {
+            EXPECT_EQ(e.Message, message);
+        }
+    }
+}
+
+TEST_F(ConsoleRunTest, RefusedEntryShowsTheWindowsWarningAndTouchesNothing)
+{
+    struct Case {
+        ConsoleOptions entries;
+        const char* warning;
+    };
+    const std::vector<Case> cases {
+        {{"Jo", "0412555019", "jo@example.com", BuiltInURL}, Messages::InvalidName},
+        {{"", "", "", BuiltInURL}, Messages::InvalidName},
+        {{"Jo Smith", "0412-555-019", "jo@example.com", BuiltInURL}, Messages::InvalidPhone},
+        {{"Jo Smith", "+61 412 555 019", "jo@example.com", BuiltInURL}, Messages::InvalidPhone},
+        {{"Jo Smith", "0412555019", "jo@example", BuiltInURL}, Messages::InvalidEmail},
+        // The order is the window's: the name is named first even when everything is wrong.
+        {{"Bob", "x", "y", BuiltInURL}, Messages::InvalidName},
+    };
+    for (const Case& c : cases) {
+        options = c.entries;
+        out.clear();
+        err.clear();
+        EXPECT_EQ(Run(), ConsoleRefused) << c.warning;
+        EXPECT_EQ(err, std::string(c.warning) + "\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_TRUE(inventory.Assignments.empty()) << "the inventory was activated";
+    EXPECT_TRUE(read.empty()) << "a disk was read";
+    EXPECT_TRUE(uploader.Posted.empty()) << "something was sent";
+    EXPECT_TRUE(ReportFilesHere().empty());
+}
+
+TEST_F(ConsoleRunTest, AcceptedRunTellsEachDiskAndPrintsTheReply)
+{
+    inventory.Count = 3;
+    disks[0] = {true, "HD500X-1", "", 18};
+    disks[1] = {false, "WDC WD5000", "SMART Not Supported", 0};
+    disks[2] = {false, "", "Unable to open: \\\\.\\PhysicalDrive2: Access is denied", 0};
+    uploader.Reply = "Report received for Jo Smith: 3 disk blocks.";
+
+    EXPECT_EQ(Run(), ConsoleAccepted);
+    EXPECT_EQ(err, "There are 3 disks to be tested.\n"
+                   "Disk 1 of 3: HD500X-1: 18 SMART attributes read\n"
+                   "Disk 2 of 3: WDC WD5000: SMART Not Supported\n"
+                   "Disk 3 of 3: Unable to open: \\\\.\\PhysicalDrive2: Access is denied\n" +
+                       std::string(Messages::NotSupported) + "\n");
+    EXPECT_EQ(out, uploader.Reply);
+    EXPECT_EQ(read, (std::vector<std::int32_t>{0, 1, 2}));
+    EXPECT_EQ(uploader.Posted, std::vector<std::string>{ReportName});
+    EXPECT_EQ(uploader.PostedURL, BuiltInURL);
+    const std::string contactThenFirstDisk =
+        "Jo Smith\r\n0412555019\r\njo@example.com\r\nYes, you may contact me.\r\n===| Disk 0 |";
+    EXPECT_EQ(uploader.PostedContent.substr(0, contactThenFirstDisk.size()), contactThenFirstDisk);
+    EXPECT_EQ(inventory.Assignments, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(ReportFilesHere().empty());
+}
+
+TEST_F(ConsoleRunTest, FailedPostExitsOneWithTheWindowsTextAndStillDeletes)
+{
+    options.UploadURL = "http://127.0.0.1:9/vellumbox/upload.php";
+    uploader.PostError = "Socket Error # 10061\r\nConnection refused.";
+    EXPECT_EQ(Run(), ConsoleFailed);
+    EXPECT_EQ(err, "There are 0 disks to be tested.\n"
+                   "Error encountered during POST: Socket Error # 10061\r\nConnection refused.\n");
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(uploader.PostedURL, options.UploadURL);
+    EXPECT_TRUE(ReportFilesHere().empty());
+}
+
+TEST_F(ConsoleRunTest, AReplyIsTheReplyWhateverItSays)
+{
+    uploader.Reply = std::string(Messages::PostFailed) + "not really";
+    EXPECT_EQ(Run(), ConsoleAccepted);
+    EXPECT_EQ(out, uploader.Reply);
+    EXPECT_EQ(err, "There are 0 disks to be tested.\n");
+}
+
+TEST_F(ConsoleRunTest, KeepLeavesTheFileThatWasSent)
+{
+    options.Keep = true;
+    EXPECT_EQ(Run(), ConsoleAccepted);
+    EXPECT_EQ(ReportFilesHere(), std::vector<std::string>{ReportName});
+    EXPECT_EQ(ReadWhole(ReportName), uploader.PostedContent);
+    EXPECT_EQ(err, "There are 0 disks to be tested.\nReport kept in " + ReportName + "\n");
+    RemoveFile(ReportName);
+}
+
+TEST_F(ConsoleRunTest, FailuresThatAreNotThePostExitOne)
+{
+    // A name no file system takes as a file name: the save fails as in the window.
+    options.Name = std::string(300, 'J');
+    EXPECT_EQ(Run(), ConsoleFailed);
+    EXPECT_NE(err.find("Cannot create file \""), std::string::npos) << err;
+    EXPECT_TRUE(uploader.Posted.empty());
+
+    // The reply cannot be handed on.
+    options.Name = "Jo Smith";
+    outWorks = false;
+    err.clear();
+    EXPECT_EQ(Run(), ConsoleFailed);
+    EXPECT_EQ(err, "There are 0 disks to be tested.\nqm-smart-run: standard output could not be written\n");
+}
+
+TEST_F(ConsoleRunTest, NoUploadPrintsWhatTheWindowWouldSendForTheSameDrives)
+{
+    const std::string blobs = QM_TEST_DATA "/smart-blobs/";
+    StoredBlocksDrive drives({LoadSkdumpFile(blobs + "SAMSUNG_HD501LJ--CR100-12"),
+                              LoadSkdumpFile(blobs + "ST9100821AS--3.CME")});
+    const SmartReader fromStoredDrives = [&drives](std::int32_t n, TDriveResult& drive, TSmartResult& smart) {
+        return ReadSmartInfo(drives, n, drive, smart);
+    };
+    inventory.Count = 3;
+
+    FakeMainView window;
+    window.User = options.Name;
+    window.Phone = options.Phone;
+    window.Email = options.Email;
+    TForm1 form(window, Operations(fromStoredDrives), BuiltInURL);
+    form.FormShow();
+    form.edUserExit();
+    form.edPhoneExit();
+    form.edEmailExit();
+    form.btnScanClick();
+    const std::string sentByTheWindow = uploader.PostedContent;
+    ASSERT_NE(sentByTheWindow.find("SAMSUNG HD501LJ"), std::string::npos);
+    uploader.Posted.clear();
+
+    options.NoUpload = true;
+    EXPECT_EQ(Run(Operations(fromStoredDrives)), ConsoleAccepted);
+    EXPECT_EQ(out, sentByTheWindow);
+    EXPECT_TRUE(uploader.Posted.empty()) << "--no-upload sent the report";
+    EXPECT_TRUE(ReportFilesHere().empty());
+    EXPECT_EQ(drives.OpenHandles(), 0);
+}

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# qm-smart-run as a technician uses it, against the reference receiver on loopback: a run that
+# the receiver stores byte for byte with the file deleted afterwards, --no-upload and --keep,
+# each refused entry (status 2, the window's warning, nothing read or sent), a server that is
+# not there and one that answers 404 (status 1, the window's error text), and the usage errors.
+#
+#   smart-run-e2e.sh WORK_DIR COMMAND...
+#
+# COMMAND is the program with whatever starts it ("wine64 qm-smart-run.exe" under Wine, whose
+# session the caller has set up). Exits 77 (skipped) when PHP or Python is not installed.
+set -euo pipefail
+work=$1
+shift
+command=("$@")
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+
+skip() { echo "SKIP: $*"; exit 77; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+for tool in php python3; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
+
+rm -rf "$work"
+mkdir -p "$work/received" "$work/run"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+url="http://127.0.0.1:$port/vellumbox/upload.php"
+QM_RECEIVER_DATA="$work/received" php -S "127.0.0.1:$port" -t "$source_dir/server" >"$work/receiver.log" 2>&1 &
+receiver=$!
+trap 'kill "$receiver" 2>/dev/null || true; wait 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.1
+done
+
+# run NAME ARGS...: runs the program in the run folder; its output in NAME.out, NAME.err and
+# its exit status in $status.
+run() {
+  local name=$1
+  shift
+  status=0
+  (cd "$work/run" && timeout 300 "${command[@]}" "$@" </dev/null >"$work/$name.out" 2>"$work/$name.err") || status=$?
+}
+contact=(--name "Jo Smith" --phone "0412 555 019" --email jo@example.com)
+reports_left() { find "$work/run" -name '*.smart' | wc -l; }
+stored_count() { find "$work/received" -type f | wc -l; }
+
+# The run: exit 0, the reply on standard output, the disks on standard error, no file left.
+run upload "${contact[@]}" --url "$url"
+[ "$status" = 0 ] || fail "the run ended with status $status: $(cat "$work/upload.err")"
+disks=$(sed -n 's/^There are \([0-9]*\) disks to be tested\.$/\1/p' "$work/upload.err")
+[ -n "$disks" ] || fail "no disk count line: $(cat "$work/upload.err")"
+progress=$(grep -c "^Disk [0-9]* of $disks: " "$work/upload.err" || true)
+[ "$progress" = "$disks" ] || fail "$progress progress lines for $disks disks"
+[ "$(cat "$work/upload.out")" = "Report received for Jo Smith: $disks disk block$([ "$disks" = 1 ] || echo s)." ] ||
+  fail "the reply on standard output is: $(cat "$work/upload.out")"
+[ "$(stored_count)" = 1 ] || fail "the receiver holds $(stored_count) reports"
+[ "$(reports_left)" = 0 ] || fail "the report file was left behind"
+stored=$(find "$work/received" -type f)
+
+# --no-upload prints the same report, byte for byte; --keep leaves it in the folder.
+run printed "${contact[@]}" --no-upload --keep
+[ "$status" = 0 ] || fail "--no-upload ended with status $status"
+cmp "$work/printed.out" "$stored" || fail "--no-upload printed another report than the one stored"
+kept=$(find "$work/run" -name 'Jo_Smith-*.smart')
+[ -n "$kept" ] || fail "--keep left no report file"
+cmp "$kept" "$stored" || fail "the kept file differs from the stored report"
+grep -qx "Report kept in $(basename "$kept")" "$work/printed.err" || fail "--keep does not say where the file is"
+rm -f "$kept"
+[ "$(stored_count)" = 1 ] || fail "--no-upload sent the report"
+
+# Refused entries: status 2, the warning alone on standard error, nothing on standard output.
+refused() {
+  local expected=$1
+  shift
+  run refused "$@" --url "$url"
+  [ "$status" = 2 ] || fail "refused entry ($*) ended with status $status"
+  cmp -s "$work/refused.err" <(printf '%s\n' "$expected") || fail "refused entry ($*) says: $(cat "$work/refused.err")"
+  [ ! -s "$work/refused.out" ] || fail "refused entry ($*) printed: $(cat "$work/refused.out")"
+  [ "$(reports_left)" = 0 ] && [ "$(stored_count)" = 1 ] || fail "refused entry ($*) saved or sent a report"
+}
+refused $'You must provide a valid name.\r\nIt will be used to personalise your report.' \
+  --name Jo --phone 0412555019 --email jo@example.com
+refused $'We ask for a Telephone number so we\r\ncan contact you directly if you are in\r\ndanger of losing your data and files.' \
+  --name "Jo Smith" --phone "(04) 1255 5019" --email jo@example.com
+refused $'You must provide a valid email address\r\nto allow the creation and delivery of a\r\nreport.' \
+  --name "Jo Smith" --phone 0412555019 --email jo@example
+
+# A server that is not there, and one that refuses: status 1 and the window's error text.
+closed_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+run unreachable "${contact[@]}" --url "http://127.0.0.1:$closed_port/vellumbox/upload.php"
+[ "$status" = 1 ] || fail "an unreachable server gave status $status"
+grep -q '^Error encountered during POST: Socket Error # 10061' "$work/unreachable.err" ||
+  fail "an unreachable server says: $(cat "$work/unreachable.err")"
+run notfound "${contact[@]}" --url "http://127.0.0.1:$port/vellumbox/missing.php"
+[ "$status" = 1 ] || fail "a 404 reply gave status $status"
+grep -q '^Error encountered during POST: .*404' "$work/notfound.err" || fail "a 404 reply says: $(cat "$work/notfound.err")"
+[ "$(reports_left)" = 0 ] || fail "a failed upload left the report file"
+
+# The command line itself.
+run usage --name "Jo Smith" --colour blue
+[ "$status" = 2 ] && grep -q 'unknown argument "--colour"' "$work/usage.err" || fail "a wrong option gave status $status"
+run help --help
+[ "$status" = 0 ] && grep -q '^Exit status:' "$work/help.out" || fail "--help gave status $status"
+
+echo "qm-smart-run passed: $disks disk(s) reported and stored byte for byte; refusals, failures and usage as expected"
