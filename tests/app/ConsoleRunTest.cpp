@@ -5,8 +5,10 @@
 #include "app/Messages.h"
 #include "app/Unit1.h"
 #include "base/FileSystem.h"
+#include "base/SystemError.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/smartapi.h"
+#include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -218,6 +220,34 @@ TEST_F(ConsoleRunTest, FailuresThatAreNotThePostExitOne)
     err.clear();
     EXPECT_EQ(Run(), ConsoleFailed);
     EXPECT_EQ(err, "There are 0 disks to be tested.\nqm-smart-run: standard output could not be written\n");
+}
+
+// The terminal's run saves by the window's path, so an entry planted under the report's name is
+// treated alike: only a regular file is replaced; anything else ends the run with the create
+// error, exit 1, nothing sent and the entry left as it was.
+TEST_F(ConsoleRunTest, APlantedEntryUnderTheReportNameIsReplacedOnlyWhenItIsARegularFile)
+{
+    options.Name = "Planted Console";
+    const std::string name = "Planted_Console-1569147670.smart";
+    for (const PlantedKind kind : PlantableKinds()) {
+        SCOPED_TRACE(KindName(kind));
+        uploader.Posted.clear();
+        err.clear();
+        const PlantedEntry planted(name, kind);
+        ASSERT_TRUE(planted.Planted());
+        if (IsReplaceable(kind)) {
+            EXPECT_EQ(Run(), ConsoleAccepted);
+            EXPECT_EQ(uploader.Posted, std::vector<std::string>{name});
+            EXPECT_FALSE(FileExists(name));
+            EXPECT_TRUE(planted.TargetUntouched());
+            continue;
+        }
+        EXPECT_EQ(Run(), ConsoleFailed);
+        EXPECT_EQ(err, "There are 0 disks to be tested.\nCannot create file \"" + ExpandFileName(name) + "\". " +
+                           SysErrorMessage(FileExistsError) + ".\n");
+        EXPECT_TRUE(uploader.Posted.empty());
+        EXPECT_TRUE(planted.Intact());
+    }
 }
 
 TEST_F(ConsoleRunTest, NoUploadPrintsWhatTheWindowWouldSendForTheSameDrives)

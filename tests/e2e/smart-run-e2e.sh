@@ -2,7 +2,8 @@
 # qm-smart-run as a technician uses it, against the reference receiver on loopback: a run that
 # the receiver stores byte for byte with the file deleted afterwards, --no-upload and --keep,
 # each refused entry (status 2, the window's warning, nothing read or sent), a server that is
-# not there and one that answers 404 (status 1, the window's error text), and the usage errors.
+# not there and one that answers 404 (status 1, the window's error text), links planted under the
+# report's name (status 1, the create error, nothing written through them), and the usage errors.
 #
 #   smart-run-e2e.sh WORK_DIR COMMAND...
 #
@@ -93,6 +94,19 @@ run notfound "${contact[@]}" --url "http://127.0.0.1:$port/vellumbox/missing.php
 [ "$status" = 1 ] || fail "a 404 reply gave status $status"
 grep -q '^Error encountered during POST: .*404' "$work/notfound.err" || fail "a 404 reply says: $(cat "$work/notfound.err")"
 [ "$(reports_left)" = 0 ] || fail "a failed upload left the report file"
+
+# Links planted under every name the report can take in the next minute: the run ends with the
+# create error and status 1, nothing is created through a link and nothing reaches the receiver.
+. "$source_dir/tests/e2e/planted-links.sh"
+through=$work/created-through-a-link
+plant_report_links "$work/run" "$through"
+run planted "${contact[@]}" --url "$url"
+[ "$status" = 1 ] || fail "the run over planted links ended with status $status"
+grep -q '^Cannot create file ".*Jo_Smith-[0-9]*\.smart"\. ' "$work/planted.err" ||
+  fail "the run over planted links says: $(cat "$work/planted.err")"
+[ ! -e "$through" ] || fail "the run created a file through a planted link"
+[ "$(stored_count)" = 1 ] || fail "the run over planted links reached the receiver"
+find "$work/run" -name 'Jo_Smith-*.smart' -type l -delete
 
 # The command line itself.
 run usage --name "Jo Smith" --colour blue
