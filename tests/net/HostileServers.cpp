@@ -32,6 +32,8 @@ TLoopbackServer::TScript Drip(const std::string& reply)
     };
 }
 
+} // namespace
+
 std::string Filler(std::size_t size)
 {
     std::string text;
@@ -41,8 +43,6 @@ std::string Filler(std::size_t size)
     text.resize(size);
     return text;
 }
-
-} // namespace
 
 const std::vector<THostileServer>& HostileServers()
 {

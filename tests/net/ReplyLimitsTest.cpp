@@ -2,7 +2,7 @@
 // up to 100 interim replies and a body of up to 64 MiB are read as always; one line, byte or
 // reply more ends the exchange with an error that names the limit, and closes the connection.
 
-#include "LoopbackServer.h"
+#include "HostileServers.h"
 #include "base/Streams.h"
 #include "net/HttpClient.h"
 #include "net/NetError.h"
@@ -17,16 +17,6 @@
 namespace {
 
 constexpr std::size_t MiB = 1024 * 1024;
-
-std::string Filler(std::size_t size)
-{
-    std::string text;
-    text.reserve(size);
-    while (text.size() < size)
-        text += "0123456789abcdef";
-    text.resize(size);
-    return text;
-}
 
 // "X-Fill" header lines of exactly size bytes, each ending in ending and no longer than the
 // 16,384 bytes a line may have before its LF.
