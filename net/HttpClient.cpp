@@ -7,16 +7,9 @@
 #include "net/MultipartFormData.h"
 #include "net/NetMessages.h"
 
-#include <charconv>
+#include <string>
 
 namespace {
-
-int PortNumber(const std::string& port)
-{
-    int value = 0;
-    std::from_chars(port.data(), port.data() + port.size(), value);
-    return value;
-}
 
 bool NeedsVersion1_1(THttpMethod method)
 {
@@ -96,10 +89,16 @@ void TCustomHttpClient::PerformRequest(THttpMethod method, const std::string& ur
             ++redirectCount_;
             PrepareRequest(request);
             ConnectAndSend(request, Response());
-            do {
+            // Interim replies with status 100 are skipped, as many as the limit allows.
+            for (int interim = 0;; ++interim) {
                 exchange_.ReadReplyHead();
                 TakeCookies(Response());
-            } while (Response().StatusCode == 100);
+                if (Response().StatusCode != 100)
+                    break;
+                if (interim == ReplyLimits::InterimReplies)
+                    exchange_.RefuseReply("Interim replies exceed the limit of " +
+                                          std::to_string(ReplyLimits::InterimReplies) + ".");
+            }
 
             switch (exchange_.DecideNextStep()) {
             case NextStep::Finished:
@@ -145,9 +144,11 @@ void TCustomHttpClient::PrepareRequest(THttpRequest& request)
         url_.Host = target.Host;
     url_.Protocol = target.Protocol.empty() ? "http" : target.Protocol;
 
-    if (!target.Port.empty())
+    if (!target.Port.empty()) {
+        // A port that is no number from 1 to 65535 raises here, before anything is connected.
+        target.PortNumber();
         url_.Port = target.Port;
-    else if (url_.Port.empty() || url_.Port == "0" || url_.Port == "80" || url_.Port == "443") {
+    } else if (url_.Port.empty() || url_.Port == "0" || url_.Port == "80" || url_.Port == "443") {
         if (SameText(url_.Protocol, "http"))
             url_.Port = "80";
         else if (SameText(url_.Protocol, "https"))
@@ -162,8 +163,12 @@ void TCustomHttpClient::PrepareRequest(THttpRequest& request)
     if (ProtocolVersion == THttpVersion::pv1_0 && NeedsVersion1_1(request.Method))
         throw ENetError(NetMessages::MethodRequiresVersion);
     // For the multipart body, asking the size also rewinds it.
-    request.ContentLength =
-        SendsBody(request.Method) ? static_cast<std::int32_t>(request.Source ? request.Source->Size() : 0) : -1;
+    const std::int64_t size = SendsBody(request.Method) ? (request.Source ? request.Source->Size() : 0) : -1;
+    // A body that Content-Length cannot announce is refused before anything is connected or sent.
+    if (size > MaxRequestBody)
+        throw ENetError("Request body of " + std::to_string(size) + " bytes is too large; at most " +
+                        std::to_string(MaxRequestBody) + " bytes can be sent.");
+    request.ContentLength = static_cast<std::int32_t>(size);
     request.Host = url_.Port == "80" ? url_.Host : url_.Host + ":" + url_.Port;
 }
 
@@ -171,7 +176,7 @@ void TCustomHttpClient::ConnectAndSend(THttpRequest& request, THttpResponse& res
 {
     const bool secure = SameText(url_.Protocol, "HTTPS");
     if (ProxyParams.ProxyServer.empty()) {
-        const int port = PortNumber(url_.Port);
+        const int port = url_.PortNumber();
         if (!SameText(Host, url_.Host) || Port != port) {
             if (Connected())
                 Disconnect();

@@ -21,6 +21,21 @@ enum class THttpVersion { pv1_0, pv1_1 };
 enum class THttpOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodeParams };
 using THttpOptions = std::set<THttpOption>;
 enum class TConnectionKind { Normal, Tls, Proxy, TlsThroughProxy };
+// The most the client takes in from a server: of each reply head its bytes (status line to
+// empty line, line ends included) and its header lines; of each request the interim replies
+// before the final one; of each reply body its bytes. More ends the exchange with
+// EReplyLimitExceeded. The program runs with administrator rights on a customer's machine, and
+// no server may grow its memory without bound.
+namespace ReplyLimits {
+inline constexpr std::uint64_t HeadBytes = 1024 * 1024;
+inline constexpr int HeadLines = 1000;
+inline constexpr int InterimReplies = 100;
+inline constexpr std::int64_t BodyBytes = 64 * 1024 * 1024;
+} // namespace ReplyLimits
+
+// Content-Length is a signed 32-bit count, so no larger request body can be announced.
+inline constexpr std::int64_t MaxRequestBody = 2147483647;
+
 // What the exchange does after a reply.
 enum class NextStep { RetryWithNewLocation, Finished, Undecided, RetryWithAuthorization };
 
@@ -63,6 +78,9 @@ public:
     NextStep DecideNextStep();
     // The reply body into target (nothing without one): by Content-Length, chunked, or until close.
     void ReadBody(TStream* target);
+    // Ends the exchange over a reply that passed one of the ReplyLimits: disconnects and raises
+    // EReplyLimitExceeded with message.
+    [[noreturn]] void RefuseReply(const std::string& message);
 
     THttpRequest Request;
     THttpResponse Response;

@@ -20,6 +20,13 @@ public:
     std::string ErrorText;
 };
 
+// A reply larger than the client takes in (see ReplyLimits); the message names the limit that
+// was passed. The connection is closed before it is raised.
+class EReplyLimitExceeded : public EProtocolReplyError {
+public:
+    using EProtocolReplyError::EProtocolReplyError;
+};
+
 // A URL without a port whose protocol is neither http nor https (empty message).
 class EUnknownProtocol : public ENetError {
 public:

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -69,6 +70,36 @@ private:
     std::int64_t position_ = 0;
 };
 
+// Passes a reply body on to its target up to ReplyLimits::BodyBytes: a write that would go past
+// the limit hands the bytes within it on and then raises.
+class TBodyLimit : public TStream {
+public:
+    TBodyLimit(TStream& target, int replyCode) : target_(target), replyCode_(replyCode) {}
+
+    std::int32_t Read(void*, std::int32_t) override { return 0; }
+    std::int32_t Write(const void* buffer, std::int32_t count) override
+    {
+        const std::int64_t room = ReplyLimits::BodyBytes - passed_;
+        if (count > room) {
+            target_.WriteBuffer(buffer, static_cast<std::int32_t>(room));
+            passed_ += room;
+            throw EReplyLimitExceeded(replyCode_, "Reply body exceeds the limit of " +
+                                                      std::to_string(ReplyLimits::BodyBytes) + " bytes.");
+        }
+        target_.WriteBuffer(buffer, count);
+        passed_ += count;
+        return count;
+    }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override { return target_.Seek(offset, origin); }
+    std::int64_t Size() override { return target_.Size(); }
+    void SetSize(std::int64_t size) override { target_.SetSize(size); }
+
+private:
+    TStream& target_;
+    int replyCode_;
+    std::int64_t passed_ = 0;
+};
+
 // Sets the connection's read time-out for the life of the object.
 class TReadTimeoutScope {
 public:
@@ -110,16 +141,38 @@ void THttpExchange::SendRequestHead()
 
 void THttpExchange::ReadReplyHead()
 {
+    // The head's size as it came, counted from what the line reads consumed.
+    const TManagedBuffer& input = http_.InputBuffer();
+    const std::uint64_t start = input.Taken();
+    const auto checkHeadBytes = [&] {
+        if (input.Taken() - start > ReplyLimits::HeadBytes)
+            RefuseReply("Reply head exceeds the limit of " + std::to_string(ReplyLimits::HeadBytes) + " bytes.");
+    };
+
     Response.StatusLine = http_.ReadLine();
+    // Known before the header lines, so a refused head carries the code of its reply.
+    Response.StatusCode = ParseStatusCode(Response.StatusLine);
+    checkHeadBytes();
     Response.RawHeaders.Clear();
     try {
-        for (std::string line = http_.ReadLine(); !line.empty(); line = http_.ReadLine())
+        for (std::string line = http_.ReadLine(); !line.empty(); line = http_.ReadLine()) {
+            checkHeadBytes();
+            if (Response.RawHeaders.Count() == ReplyLimits::HeadLines)
+                RefuseReply("Reply head exceeds the limit of " + std::to_string(ReplyLimits::HeadLines) +
+                            " header lines.");
             Response.RawHeaders.Add(line);
+        }
+        checkHeadBytes();
     } catch (const EConnClosedGracefully&) {
         http_.Disconnect();
     }
     Response.ReadRawHeaders();
-    Response.StatusCode = ParseStatusCode(Response.StatusLine);
+}
+
+void THttpExchange::RefuseReply(const std::string& message)
+{
+    http_.Disconnect();
+    throw EReplyLimitExceeded(Response.StatusCode, message);
 }
 
 NextStep THttpExchange::DecideNextStep()
@@ -186,6 +239,9 @@ void THttpExchange::DiscardBody()
     TDiscardStream nothing;
     try {
         ReadBody(&nothing);
+    } catch (const EReplyLimitExceeded&) {
+        // Not even a body that is thrown away may go on without end.
+        throw;
     } catch (const std::exception&) {
         // A redirect or an authorization retry does not depend on the body.
     }
@@ -205,16 +261,23 @@ void THttpExchange::ReadBody(TStream* target)
 {
     if (target == nullptr)
         return;
-    if (Response.ContentLength > 0) {
-        // A peer that closes early ends the body with what arrived.
-        try {
-            http_.ReadStream(*target, Response.ContentLength);
-        } catch (const EConnClosedGracefully&) {
+    TBodyLimit body(*target, Response.StatusCode);
+    try {
+        if (Response.ContentLength > 0) {
+            // A peer that closes early ends the body with what arrived.
+            try {
+                http_.ReadStream(body, Response.ContentLength);
+            } catch (const EConnClosedGracefully&) {
+            }
+        } else if (Response.RawHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
+            ReadChunked(body);
+        } else if (!Response.HasContentLength()) {
+            http_.ReadStream(body, -1, true);
         }
-    } else if (Response.RawHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
-        ReadChunked(*target);
-    } else if (!Response.HasContentLength()) {
-        http_.ReadStream(*target, -1, true);
+    } catch (const EReplyLimitExceeded&) {
+        // The rest of the body is never read, so the connection cannot carry another reply.
+        http_.Disconnect();
+        throw;
     }
 }
 

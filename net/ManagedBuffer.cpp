@@ -32,7 +32,9 @@ void TManagedBuffer::ExtractTo(void* destination, std::size_t count)
 
 void TManagedBuffer::Remove(std::size_t count)
 {
-    start_ += std::min(count, Size());
+    count = std::min(count, Size());
+    taken_ += count;
+    start_ += count;
     if (start_ == data_.size())
         Clear();
     else if (start_ > data_.size() / 2) {

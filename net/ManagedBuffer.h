@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Bytes received and not yet consumed. Consumed bytes are dropped from the front lazily, so
@@ -19,8 +20,12 @@ public:
     // Removes count bytes from the front into destination.
     void ExtractTo(void* destination, std::size_t count);
     void Remove(std::size_t count);
+    // Bytes taken off the front since the buffer was made; a clear drops bytes without taking
+    // them. The difference of two readings is what was consumed in between, line ends included.
+    std::uint64_t Taken() const { return taken_; }
 
 private:
     std::string data_;
     std::size_t start_ = 0;
+    std::uint64_t taken_ = 0;
 };

@@ -79,10 +79,6 @@ std::string TFormDataField::PartHeader() const
     std::string head = "--" + boundary + CRLF + "Content-Disposition: form-data; name=\"" + fieldName_ + "\"";
     if (HasContent() && !fileName_.empty())
         return head + "; filename=\"" + fileName_ + "\"" + CRLF + "Content-Type: " + contentType_ + CRLF + CRLF;
-    // A field with content but no file name keeps its content apart from any value: putting
-    // the value and its CR LF in front would change the content the receiver gets.
-    if (HasContent())
-        return head + CRLF + CRLF;
     return head + CRLF + CRLF + fieldValue_ + CRLF;
 }
 
@@ -97,7 +93,7 @@ void TFormDataField::ComputeSize()
     // A plain field ends with its value's CR LF; content is followed by the CR LF that
     // opens the next delimiter.
     const std::int64_t separator = HasContent() ? 2 : 0;
-    fieldSize_ = static_cast<std::int32_t>(static_cast<std::int64_t>(PartHeader().size()) + contentSize_ + separator);
+    fieldSize_ = static_cast<std::int64_t>(PartHeader().size()) + contentSize_ + separator;
 }
 
 // ---- TFormDataFields ----
@@ -128,9 +124,10 @@ template <typename Fill> TFormDataField& TMultipartFormDataStream::AddField(Fill
 TFormDataField& TMultipartFormDataStream::AddFile(const std::string& fieldName, const std::string& fileName,
                                                   const std::string& contentType)
 {
-    // Opened before the field exists, so a file that cannot be opened leaves no half-made field.
-    auto file = std::make_unique<TFileStream>(fileName, TFileMode::fmOpenReadShareDenyWrite);
     return AddField([&](TFormDataField& field) {
+        // Opened once its field is in the collection; the open error leaves the field empty and
+        // its size uncounted.
+        auto file = std::make_unique<TFileStream>(fileName, TFileMode::fmOpenReadShareDenyWrite);
         field.SetFieldName(fieldName);
         field.SetFileName(fileName);
         field.SetContentStream(std::move(file));

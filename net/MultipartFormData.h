@@ -36,11 +36,13 @@ public:
     TStream* ContentStream() const { return stream_; }
     const TStringList* ContentLines() const { return lines_; }
 
-    // The part header: boundary line, Content-Disposition, and for a file the Content-Type
-    // and the empty line; for a plain field also the value and its CR LF.
+    // The part header: boundary line, Content-Disposition, and for content with a file name the
+    // Content-Type and the empty line; without a file name (a plain field, or content without
+    // one) the empty line, the value and its CR LF.
     std::string PartHeader() const;
-    // The bytes this field adds to the body, taken when a setter last ran.
-    std::int32_t FieldSize() const { return fieldSize_; }
+    // The bytes this field adds to the body, taken when a setter last ran; 64 bits wide, so
+    // content of 2 GiB and more is counted in full.
+    std::int64_t FieldSize() const { return fieldSize_; }
     // The length of the content as it was when the size was last computed.
     std::int64_t ContentSize() const { return contentSize_; }
 
@@ -51,7 +53,7 @@ private:
     void ComputeSize();
 
     TFormDataFields& collection_;
-    std::int32_t fieldSize_ = 0;
+    std::int64_t fieldSize_ = 0;
     std::int64_t contentSize_ = 0;
     std::string fieldValue_;
     std::string fileName_;
@@ -91,8 +93,9 @@ public:
     explicit TMultipartFormDataStream(const TDateTimeParts& now);
 
     // A field whose content is the file, opened for reading with writing by others denied
-    // until this body is destroyed. The file name is sent as given. The open error
-    // (EFOpenError "Cannot open file ...") propagates and no field is added.
+    // until this body is destroyed. The file name is sent as given. The field is appended
+    // first; when the file cannot be opened, the open error (EFOpenError "Cannot open file
+    // ...") propagates and the field stays empty and uncounted.
     TFormDataField& AddFile(const std::string& fieldName, const std::string& fileName,
                             const std::string& contentType);
     // A plain field: name and value.

@@ -3,6 +3,7 @@
 #include "net/NetError.h"
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 namespace {
@@ -121,6 +122,19 @@ std::string TUri::FullUrl(bool includeUser, bool includeBookmark) const
     if (includeBookmark && !Bookmark.empty())
         result += "#" + Bookmark;
     return result;
+}
+
+int TUri::PortNumber() const
+{
+    if (Port.empty())
+        return 0;
+    // Digits only: no sign, blank or base prefix, and nothing after them; never cut to 16 bits.
+    const bool digits = std::all_of(Port.begin(), Port.end(), [](char c) { return c >= '0' && c <= '9'; });
+    int number = 0;
+    const bool parsed = std::from_chars(Port.data(), Port.data() + Port.size(), number).ec == std::errc();
+    if (!digits || !parsed || number < 1 || number > 65535)
+        throw EUriError("Port field is not a number from 1 to 65535: \"" + Port + "\"");
+    return number;
 }
 
 std::string TUri::ResolvePath(const std::string& basePath, const std::string& path)

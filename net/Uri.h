@@ -17,6 +17,10 @@ public:
     // Raises EUriError "Protocol field is empty" or "Host field is empty".
     std::string FullUrl(bool includeUser = true, bool includeBookmark = true) const;
 
+    // The port as a number. A port is 1 to 65535 written in decimal digits only (leading
+    // zeros allowed); anything else raises EUriError. 0 when the URL names no port.
+    int PortNumber() const;
+
     // Resolves a relative path (one not starting with "/") against basePath and removes the
     // "." and ".." segments; an absolute path only has its segments resolved.
     static std::string ResolvePath(const std::string& basePath, const std::string& path);

@@ -32,6 +32,8 @@ TLoopbackServer::TScript Drip(const std::string& reply)
     };
 }
 
+} // namespace
+
 std::string Filler(std::size_t size)
 {
     std::string text;
@@ -42,14 +44,16 @@ std::string Filler(std::size_t size)
     return text;
 }
 
-} // namespace
-
 const std::vector<THostileServer>& HostileServers()
 {
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     static const std::vector<THostileServer> servers = {
         {"endless headers", Flood(ok, "X-Filler: 0123456789abcdef\r\n", EndlessHeaderLines * 28),
-         "Undefined situation", ""},
+         "Reply head exceeds the limit of 1000 header lines.", ""},
+        {"endless head of long lines", Flood(ok, "X-Filler: " + Filler(16000) + "\r\n", 16 * 1024 * 1024),
+         "Reply head exceeds the limit of 1048576 bytes.", ""},
+        {"endless interim replies", Flood("", "HTTP/1.1 100 Continue\r\n\r\n", 1024 * 1024),
+         "Interim replies exceed the limit of 100.", ""},
         {"header line past the maximum", Flood(ok + "X-Long: ", Filler(65536), 1024 * 1024),
          "Max line length exceeded.", ""},
         {"status line past the maximum", Flood("", Filler(65536), 1024 * 1024), "Max line length exceeded.", ""},

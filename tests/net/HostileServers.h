@@ -24,5 +24,9 @@ inline constexpr std::size_t EndlessBodyBytes = 4 * 1024 * 1024;
 // The cases that take one connection, with the main window's client settings.
 const std::vector<THostileServer>& HostileServers();
 
+// size bytes of "0123456789abcdef" over and over; a piece whose size is a multiple of 16
+// continues the previous one.
+std::string Filler(std::size_t size);
+
 // A reply that redirects to the request's own URL.
 std::string RedirectToItself(const std::string& path);

@@ -1,5 +1,6 @@
 #include "net/HttpClient.h"
 
+#include "HollowSource.h"
 #include "LoopbackServer.h"
 #include "base/Streams.h"
 #include "net/HttpErrors.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -42,6 +44,11 @@ protected:
     std::string Outcome(const std::string& url)
     {
         TStringStream source("data");
+        return Outcome(url, source);
+    }
+
+    std::string Outcome(const std::string& url, TStream& source)
+    {
         try {
             HTTP.Post(url, source, reply);
             return "body=" + reply.DataString();
@@ -52,6 +59,8 @@ protected:
             return "closed: " + e.Message;
         } catch (const ELineTooLong& e) {
             return "line: " + e.Message;
+        } catch (const EUriError& e) {
+            return "url: " + e.Message;
         } catch (const ENetError& e) {
             return "error: " + e.Message;
         }
@@ -320,6 +329,108 @@ TEST_F(HttpClient, CookiesOfOneReplyGoWithTheNextRequest)
     const auto lines = Lines(logs[1].Requests.at(0).Head);
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "Cookie: id=7");
+}
+
+// A listening socket that no script serves: it only tells whether a client came.
+class TWitness {
+public:
+    TWitness() : socket_(testnet::Listen(port_)) {}
+    ~TWitness() { testnet::Close(socket_); }
+    TWitness(const TWitness&) = delete;
+    TWitness& operator=(const TWitness&) = delete;
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    int Port() const { return port_; }
+    // Whether a connection arrived, waiting a little for one.
+    bool Contacted()
+    {
+        const testnet::Socket client = testnet::Accept(socket_, 200);
+        testnet::Close(client);
+        return client != testnet::NoSocket;
+    }
+
+private:
+    int port_ = 0;
+    testnet::Socket socket_;
+};
+
+TEST_F(HttpClient, ABodyOver2147483647BytesIsRefusedBeforeConnecting)
+{
+    TWitness server;
+    // A client that did connect would otherwise wait for ever for a reply that never comes.
+    HTTP.ReadTimeout = 1000;
+    for (const std::int64_t size : {2147483648LL, 3221225472LL, 4831838208LL}) {
+        THollowSource source(size);
+        EXPECT_EQ(Outcome(server.Url("/vellumbox/upload.php"), source),
+                  "error: Request body of " + std::to_string(size) +
+                      " bytes is too large; at most 2147483647 bytes can be sent.")
+            << size;
+    }
+    // The upload's own body: a 3 GiB report file behind the multipart header and delimiter.
+    THollowSource file(3221225472LL);
+    TMultipartFormDataStream body;
+    body.AddContentField("file", "application/octet-stream", file, "report.smart");
+    EXPECT_EQ(body.Size(), 3221225472LL + 127 + 12 + 2 + 29);
+    try {
+        HTTP.Post(server.Url("/vellumbox/upload.php"), body, reply);
+        ADD_FAILURE() << "posted";
+    } catch (const ENetError& e) {
+        EXPECT_EQ(e.Message, "Request body of 3221225642 bytes is too large; at most 2147483647 bytes can be sent.");
+    }
+    EXPECT_FALSE(server.Contacted());
+    EXPECT_FALSE(HTTP.Connected());
+    EXPECT_EQ(reply.Size(), 0);
+}
+
+TEST_F(HttpClient, ABodyOfExactly2147483647BytesIsAnnouncedAndSent)
+{
+    TLoopbackServer server({[](TPeer& peer) { peer.ReadRequest(); }});
+    THollowSource source(2147483647);
+    // The head goes out; then the source has nothing to give.
+    EXPECT_EQ(Outcome(server.Url("/vellumbox/upload.php"), source), "error: No data to read.");
+    const std::vector<std::string> lines = Lines(server.Logs().at(0).Raw);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Content-Length: 2147483647"), lines.end());
+}
+
+TEST_F(HttpClient, APortIsANumberFrom1To65535InDecimalDigitsOnly)
+{
+    TWitness server;
+    HTTP.ReadTimeout = 1000;
+    const std::string port = std::to_string(server.Port());
+    const std::string wrong[] = {
+        "112113",                // 112113 mod 65536 would be 46577
+        std::to_string(65536 + server.Port()),  // would wrap onto the listening port
+        "0", "65536", "99999999999999999999",
+        port + "abc", port + " ", " " + port, "+" + port, "-1", "0x50", "1e3", port + ":1",
+    };
+    for (const std::string& text : wrong) {
+        EXPECT_EQ(Outcome("http://127.0.0.1:" + text + "/vellumbox/upload.php"),
+                  "url: Port field is not a number from 1 to 65535: \"" + text + "\"")
+            << text;
+        EXPECT_FALSE(server.Contacted()) << text;
+    }
+    EXPECT_FALSE(HTTP.Connected());
+    EXPECT_EQ(reply.Size(), 0);
+}
+
+TEST_F(HttpClient, APortWithLeadingZerosIsTheSameNumber)
+{
+    TLoopbackServer server({Reply("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
+    const std::string port = "00" + std::to_string(server.Port());
+    EXPECT_EQ(Outcome("http://127.0.0.1:" + port + "/vellumbox/upload.php"), "body=ok");
+    const std::vector<std::string> lines = Lines(server.Logs().at(0).Requests.at(0).Head);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Host: 127.0.0.1:" + port), lines.end());
+}
+
+TEST_F(HttpClient, TheEdgesOfThePortRangeAreTaken)
+{
+    for (const char* port : {"1", "65535"}) {
+        TStringStream source("data");
+        // The name never resolves, so nothing is sent; the port was taken before that.
+        EXPECT_THROW(HTTP.Post(std::string("http://qm-upload-test.invalid:") + port + "/x", source, reply), ESocketError)
+            << port;
+        EXPECT_EQ(HTTP.Request().Host, std::string("qm-upload-test.invalid:") + port);
+        EXPECT_EQ(HTTP.Port, std::atoi(port));
+    }
 }
 
 } // namespace

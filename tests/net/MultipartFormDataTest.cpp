@@ -1,5 +1,6 @@
 #include "net/MultipartFormData.h"
 
+#include "HollowSource.h"
 #include "base/Exception.h"
 #include "base/FileStream.h"
 
@@ -134,6 +135,17 @@ TEST(MultipartFormData, BodyBytesDoNotDependOnReadSizes)
     }
 }
 
+TEST(MultipartFormData, ContentOfGigabytesIsCountedInFull)
+{
+    for (const std::int64_t size : {2147483647LL, 3221225472LL, 4831838208LL}) {
+        THollowSource content(size);
+        TMultipartFormDataStream stream(When);
+        const TFormDataField& field = stream.AddContentField("file", "application/octet-stream", content, "big.bin");
+        EXPECT_EQ(size + 134 + 2, field.FieldSize()) << size;
+        EXPECT_EQ(size + 134 + 2 + 29, stream.Size()) << size;
+    }
+}
+
 TEST(MultipartFormData, FileNameIsSentAsGiven)
 {
 #ifdef _WIN32
@@ -161,6 +173,7 @@ TEST(MultipartFormData, SizeMatchesBytesForEveryKindOfField)
     stream.AddFile("file", file.Path(), "application/octet-stream");
     stream.AddContentField("notes", "text/plain", lines, "notes.txt");
     stream.AddContentField("memo", "text/plain", memory);
+    stream.AddContentField("list", "text/plain", lines);
     stream.AddValueField("empty", "");
 
     const std::int64_t size = stream.Size();
@@ -173,7 +186,10 @@ TEST(MultipartFormData, SizeMatchesBytesForEveryKindOfField)
     EXPECT_EQ(0u, body.find(head + "\"name\"\r\n\r\nJane Doe\r\n" + head + "\"file\"; filename="));
     EXPECT_NE(std::string::npos, body.find("name=\"notes\"; filename=\"notes.txt\"\r\nContent-Type: text/plain\r\n\r\n"
                                            "first line\r\nsecond\r\n\r\n--" + Boundary + "\r\n"));
-    EXPECT_NE(std::string::npos, body.find("name=\"memo\"\r\n\r\nin memory\r\n--" + Boundary + "\r\n"));
+    // Content without a file name follows the header of a plain field, value and CR LF included.
+    EXPECT_NE(std::string::npos, body.find("name=\"memo\"\r\n\r\n\r\nin memory\r\n--" + Boundary + "\r\n"));
+    EXPECT_NE(std::string::npos,
+              body.find("name=\"list\"\r\n\r\n\r\nfirst line\r\nsecond\r\n\r\n--" + Boundary + "\r\n"));
     EXPECT_NE(std::string::npos, body.find("name=\"empty\"\r\n\r\n\r\n--" + Boundary + "--\r\n"));
 }
 
@@ -242,7 +258,7 @@ TEST(MultipartFormData, WriteIsRefused)
     }
 }
 
-TEST(MultipartFormData, FileThatCannotBeOpenedRaisesAndAddsNoField)
+TEST(MultipartFormData, FileThatCannotBeOpenedRaisesAfterItsFieldWasAppended)
 {
     TMultipartFormDataStream stream(When);
     const std::string missing = "qm-mp-no-such-file.smart";
@@ -253,6 +269,10 @@ TEST(MultipartFormData, FileThatCannotBeOpenedRaisesAndAddsNoField)
         EXPECT_EQ(0u, e.Message.find("Cannot open file \"")) << e.Message;
         EXPECT_NE(std::string::npos, e.Message.find(missing)) << e.Message;
     }
-    EXPECT_EQ(0, stream.Fields().Count());
+    // The field is appended before the file is opened; it stays empty and is not counted.
+    ASSERT_EQ(1, stream.Fields().Count());
+    EXPECT_EQ("", stream.Fields()[0].FieldName());
+    EXPECT_EQ("", stream.Fields()[0].FileName());
+    EXPECT_EQ(nullptr, stream.Fields()[0].ContentStream());
     EXPECT_EQ(29, stream.Size());
 }

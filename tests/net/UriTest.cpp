@@ -125,3 +125,27 @@ TEST(Uri, ResolvingPaths)
     for (const auto& c : cases)
         EXPECT_EQ(c.result, TUri::ResolvePath(c.base, c.path)) << c.base << " + " << c.path;
 }
+
+TEST(Uri, PortNumbers)
+{
+    const struct {
+        const char* port;
+        int number;
+    } good[] = {{"", 0}, {"1", 1}, {"80", 80}, {"0080", 80}, {"8080", 8080}, {"65535", 65535}};
+    for (const auto& c : good) {
+        TUri uri;
+        uri.Port = c.port;
+        EXPECT_EQ(c.number, uri.PortNumber()) << c.port;
+    }
+    for (const char* port : {"0", "00", "65536", "112113", "4295032831", "99999999999999999999", "8080abc", "80 ",
+                             " 80", "+80", "-80", "0x50", "1e3", "8 0", "1:2", "\xd9\xa8"}) {
+        TUri uri;
+        uri.Port = port;
+        try {
+            uri.PortNumber();
+            ADD_FAILURE() << "taken: " << port;
+        } catch (const EUriError& e) {
+            EXPECT_EQ(std::string("Port field is not a number from 1 to 65535: \"") + port + "\"", e.Message);
+        }
+    }
+}
