@@ -272,24 +272,6 @@ TEST(NvmeAdmin, CommandsOfTheQueries)
     EXPECT_FALSE(ParseProtocolQuery(PrepareHealthLogQuery(block), 559).has_value()) << "the data does not fit";
 }
 
-// The answer written into the query's own buffer, and read back by the SMART reading.
-TEST(NvmeAdmin, AnswerRoundTrip)
-{
-    NvmeQueryBlock block;
-    const blocks::MutableBytes request = PrepareHealthLogQuery(block);
-    const auto query = ParseProtocolQuery(request, request.size());
-    ASSERT_TRUE(query.has_value());
-    Bytes log(512, 0);
-    log[0] = 0x04;
-    log[511] = 0x77;
-    EXPECT_EQ(CompleteProtocolQuery(request, *query, log), 560u);
-    EXPECT_EQ(block[0], 48);
-    EXPECT_EQ(block[4], 48);
-    EXPECT_EQ(block[8 + 16], 40);
-    EXPECT_EQ(block[48], 0x04);
-    EXPECT_EQ(block[559], 0x77);
-}
-
 TEST(DeviceAnswers, StorageDescriptorLayout)
 {
     StorageDescriptorFields fields;

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 namespace {
 
@@ -99,22 +98,6 @@ TEST(NvmeHealth, WornDrive)
     EXPECT_EQ(smart.FailedCount, 1);
     EXPECT_EQ(smart.Temperature, 45);
     EXPECT_EQ(smart.PowerCycleCount, 1500);
-}
-
-TEST(NvmeHealth, SpareJudgedAgainstItsThreshold)
-{
-    const struct {
-        std::uint8_t Spare;
-        std::uint8_t Threshold;
-        const char* State;
-    } cases[] = {{100, 10, "OK"}, {55, 10, "OK"}, {54, 10, "Warning"}, {10, 10, "Warning"}, {9, 10, "Failing Now"}, {50, 0, "-"}};
-    for (const auto& c : cases) {
-        HealthLogFields fields;
-        fields.AvailableSpare = c.Spare;
-        fields.SpareThreshold = c.Threshold;
-        const TSmartResult smart = Translate(fields);
-        EXPECT_EQ(smart.AttrState[5], c.State) << int{c.Spare} << "/" << int{c.Threshold};
-    }
 }
 
 // Every critical-warning bit makes the row it concerns "Failing Now", whatever the row's values,
@@ -232,28 +215,6 @@ TEST(NvmeHealth, RefusedQueryLeavesTheDriveAsItWas)
     EXPECT_EQ(drive.ModelNumber, "");
     EXPECT_EQ(drive.SerialNumber, "0025_3885_9100_2E88.");
     EXPECT_EQ(smart.AttrCount, 9);
-
-    // A failing health read after the identification found it gives the read failure.
-    StoredDrive failing = NvmeDrive();
-    failing.Failures[DriveStep::NvmeHealthLog] = {50, 0, 0, {}};
-    StoredBlocksDrive io3({failing});
-    EXPECT_FALSE(ReadSmartInfo(io3, 0, drive, smart));
-    EXPECT_EQ(drive.ErrorText, "SMART Not Supported");
-}
-
-TEST(NvmeHealth, CriticalWarningFailsTheDrive)
-{
-    HealthLogFields fields;
-    fields.CriticalWarning = 0x05;
-    fields.AvailableSpare = 100;
-    fields.SpareThreshold = 10;
-    StoredBlocksDrive io({NvmeDrive(fields)});
-    TDriveResult drive;
-    TSmartResult smart;
-    ASSERT_TRUE(ReadSmartInfo(io, 0, drive, smart));
-    EXPECT_EQ(smart.FailedCount, 2);
-    EXPECT_EQ(smart.AttrState[3], "Failing Now");
-    EXPECT_EQ(smart.AttrState[5], "Failing Now");
 }
 
 } // namespace
