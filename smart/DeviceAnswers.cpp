@@ -121,7 +121,6 @@ std::optional<ProtocolQuery> ParseProtocolQuery(Bytes input, std::size_t outputS
     query.RequestValue = Get32(specific, protocol::RequestValue);
     query.RequestSubValue = Get32(specific, protocol::RequestSubValue);
     query.RequestSubValue2 = Get32(specific, protocol::RequestSubValue2);
-    query.RequestSubValue3 = Get32(specific, protocol::RequestSubValue3);
     query.DataOffset = Get32(specific, protocol::DataOffset);
     query.DataLength = Get32(specific, protocol::DataLength);
     if (query.DataOffset < protocol::SpecificDataSize ||

@@ -46,7 +46,6 @@ struct ProtocolQuery {
     std::uint32_t RequestValue = 0;
     std::uint32_t RequestSubValue = 0;
     std::uint32_t RequestSubValue2 = 0;
-    std::uint32_t RequestSubValue3 = 0;
     std::uint32_t DataOffset = 0;  // from the start of the protocol-specific part
     std::uint32_t DataLength = 0;
 };

@@ -19,6 +19,8 @@ constexpr std::int32_t BusRaid = 8;
 constexpr std::int32_t BusSata = 11;
 constexpr std::int32_t BusNvme = 17;
 
+constexpr std::size_t ModelWord = 27;
+constexpr std::size_t ModelWords = 20;
 constexpr std::size_t IntegrityWord = 255;
 constexpr std::uint8_t IntegritySignature = 0xA5;
 
@@ -93,7 +95,7 @@ bool IsValidIdentifyBlock(Bytes identify)
     }
     if (integrity != 0)
         return false;
-    const Bytes model = identify.subspan(2 * 27, 40);
+    const Bytes model = identify.subspan(2 * ModelWord, 2 * ModelWords);
     const bool printable = std::all_of(model.begin(), model.end(), [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
     const bool blank = std::all_of(model.begin(), model.end(), [](std::uint8_t c) { return c == ' '; });
     return printable && !blank;
@@ -137,7 +139,7 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
 
 void ApplyIdentifyData(Bytes identify, TDriveResult& drive)
 {
-    drive.ModelNumber = WordsText(identify, 27, 20);
+    drive.ModelNumber = WordsText(identify, ModelWord, ModelWords);
     if (drive.SerialNumber.empty())
         drive.SerialNumber = WordsText(identify, 10, 10);
     drive.FirmwareRev = WordsText(identify, 23, 4);

@@ -4,6 +4,8 @@
 
 using namespace blocks;
 
+namespace {
+
 MutableBytes PrepareNvmeQuery(NvmeQueryBlock& block, std::uint32_t dataType, std::uint32_t requestValue,
                               std::uint32_t requestSubValue, std::uint32_t length)
 {
@@ -19,6 +21,8 @@ MutableBytes PrepareNvmeQuery(NvmeQueryBlock& block, std::uint32_t dataType, std
     Put32(specific, protocol::DataLength, length);
     return std::span(block).first(protocol::DescriptorSize + length);
 }
+
+} // namespace
 
 MutableBytes PrepareHealthLogQuery(NvmeQueryBlock& block)
 {

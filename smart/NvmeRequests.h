@@ -13,10 +13,8 @@
 // largest data asked for (Identify's 4096 bytes).
 using NvmeQueryBlock = std::array<std::uint8_t, blocks::protocol::DescriptorSize + blocks::nvme::IdentifySize>;
 
-// Zero-fills the block and sets up the query of `length` data bytes. Gives the part of the block
-// that is sent and announced for the answer: the descriptor and the data's room.
-blocks::MutableBytes PrepareNvmeQuery(NvmeQueryBlock& block, std::uint32_t dataType, std::uint32_t requestValue,
-                                      std::uint32_t requestSubValue, std::uint32_t length);
+// Zero-fill the block and set up the query. Each gives the part of the block that is sent and
+// announced for the answer: the descriptor and the room for the data asked for.
 blocks::MutableBytes PrepareHealthLogQuery(NvmeQueryBlock& block);
 blocks::MutableBytes PrepareIdentifyControllerQuery(NvmeQueryBlock& block);
 
