@@ -6,8 +6,6 @@ namespace {
 
 using namespace blocks;
 
-constexpr std::uint8_t AtaPassThrough16Opcode = 0x85;
-constexpr std::uint8_t AtaPassThrough12Opcode = 0xA1;
 constexpr std::uint8_t ProtocolNonData = 3;
 constexpr std::uint8_t ProtocolPioDataIn = 4;
 // Byte 2: CK_COND (registers back), T_DIR (from device), BYT_BLOK (blocks), T_LENGTH = count field.
@@ -16,7 +14,6 @@ constexpr std::uint8_t DataInBlocksInCount = 0x0E;
 constexpr std::uint8_t DeviceBit = 0x10;
 constexpr std::uint32_t SmartTimeoutMs = 15000;
 
-constexpr std::uint8_t StatusGood = 0x00;
 constexpr std::uint16_t DriverMask = 0x0F;
 constexpr std::uint16_t DriverSense = 0x08;
 constexpr std::uint8_t SenseKeyRecovered = 0x01;
@@ -90,14 +87,14 @@ AtaTaskFile TaskFileFromSmartRequest(Bytes request)
 SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm)
 {
     SgRequest request;
-    const std::uint8_t protocol = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
+    const std::uint8_t protocolField = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
     const std::uint8_t transfer = dataIn ? DataInBlocksInCount : CheckCondition;
     if (twelveByteForm) {
-        request.Cdb = {AtaPassThrough12Opcode, protocol,        transfer,       taskFile.Features,
+        request.Cdb = {scsi::AtaPassThrough12, protocolField,   transfer,        taskFile.Features,
                        taskFile.SectorCount,   taskFile.LbaLow, taskFile.LbaMid, taskFile.LbaHigh,
-                       taskFile.Device,        taskFile.Command, 0,             0};
+                       taskFile.Device,        taskFile.Command, 0,              0};
     } else {
-        request.Cdb = {AtaPassThrough16Opcode, protocol, transfer, 0, taskFile.Features, 0, taskFile.SectorCount,
+        request.Cdb = {scsi::AtaPassThrough16, protocolField, transfer, 0, taskFile.Features, 0, taskFile.SectorCount,
                        0, taskFile.LbaLow, 0, taskFile.LbaMid, 0, taskFile.LbaHigh, taskFile.Device,
                        taskFile.Command, 0};
     }
@@ -105,6 +102,28 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
     request.DataLength = dataIn ? static_cast<std::uint32_t>(smartout::DataSize) : 0;
     request.TimeoutMs = SmartTimeoutMs;
     return request;
+}
+
+std::optional<AtaPassThroughCommand> ParseAtaPassThroughCdb(Bytes cdb)
+{
+    const bool sixteen = cdb.size() == 16 && cdb[0] == scsi::AtaPassThrough16;
+    const bool twelve = cdb.size() == 12 && cdb[0] == scsi::AtaPassThrough12;
+    if (!sixteen && !twelve)
+        return std::nullopt;
+    // Registers at their places in each form; the 16-byte form keeps the extended bytes before each.
+    const auto reg = [&](std::size_t at12, std::size_t at16) { return cdb[twelve ? at12 : at16]; };
+    AtaPassThroughCommand command;
+    command.Protocol = static_cast<std::uint8_t>((cdb[1] >> 1) & 0x0F);
+    command.CheckCondition = (cdb[2] & CheckCondition) != 0;
+    command.TaskFile.Features = reg(3, 4);
+    command.TaskFile.SectorCount = reg(4, 6);
+    command.TaskFile.LbaLow = reg(5, 8);
+    command.TaskFile.LbaMid = reg(6, 10);
+    command.TaskFile.LbaHigh = reg(7, 12);
+    command.TaskFile.Device = reg(8, 13);
+    command.TaskFile.Command = reg(9, 14);
+    command.DataIn = command.Protocol == ProtocolPioDataIn;
+    return command;
 }
 
 AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, std::uint16_t driverStatus,
@@ -122,7 +141,7 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
         outcome.Completed = (outcome.Status & (AtaStatusError | AtaStatusDeviceFault)) == 0;
         return outcome;
     }
-    if (scsiStatus == StatusGood) {
+    if (scsiStatus == scsi::StatusGood) {
         outcome.Completed = true;
         outcome.Status = AtaStatusReady;
         return outcome;

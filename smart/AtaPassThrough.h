@@ -41,6 +41,17 @@ AtaTaskFile TaskFileFromSmartRequest(blocks::Bytes request);
 // one. A non-data command asks for the registers back (CK_COND) so its outcome can be judged.
 SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm);
 
+// An ATA PASS-THROUGH CDB read back: the registers, the protocol field (4 = PIO data-in, 3 =
+// non-data), whether the registers are asked back (CK_COND). Nothing for another opcode or length.
+struct AtaPassThroughCommand {
+    AtaTaskFile TaskFile;
+    std::uint8_t Protocol = 0;
+    bool DataIn = false;
+    bool CheckCondition = false;
+};
+
+std::optional<AtaPassThroughCommand> ParseAtaPassThroughCdb(blocks::Bytes cdb);
+
 // What the device said about an ATA PASS-THROUGH command.
 struct AtaOutcome {
     bool Completed = false;       // the command ran without an error

@@ -121,14 +121,24 @@ void ScanAttributes(blocks::Bytes data, blocks::Bytes thresholds, TSmartResult& 
             best = HighBest;
 
         smart.AttrState[slot] = JudgeAttribute(entry, threshold, best);
-        if (smart.AttrState[slot] == "Failing Now" || smart.AttrState[slot] == "Failed In Past")
-            ++smart.FailedCount;
-        else if (smart.AttrState[slot] == "Warning")
-            ++smart.WarningCount;
 
         if (entry.Id == TemperatureId)
             TakeTemperature(entry, smart);
         ++i;
     }
     smart.AttrCount = i;
+    CountJudgements(smart);
+}
+
+void CountJudgements(TSmartResult& smart)
+{
+    smart.FailedCount = 0;
+    smart.WarningCount = 0;
+    for (int i = 0; i < smart.AttrCount; ++i) {
+        const std::string& state = smart.AttrState[static_cast<std::size_t>(i)];
+        if (state == "Failing Now" || state == "Failed In Past")
+            ++smart.FailedCount;
+        else if (state == "Warning")
+            ++smart.WarningCount;
+    }
 }

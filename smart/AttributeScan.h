@@ -34,3 +34,6 @@ std::string JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold,
 // (ID 0) between filled ones are skipped, so every filled entry lands in a slot in table order;
 // the threshold comes from the same entry position. Sets AttrCount.
 void ScanAttributes(blocks::Bytes data, blocks::Bytes thresholds, TSmartResult& smart);
+
+// FailedCount and WarningCount from the states of the filled slots.
+void CountJudgements(TSmartResult& smart);

@@ -102,3 +102,47 @@ std::optional<ScsiPassThroughRequest> ParseScsiPassThrough(Bytes input, std::siz
     }
     return request;
 }
+
+std::optional<std::uint32_t> QueriedProperty(Bytes input)
+{
+    if (input.size() < PropertyQuerySize)
+        return std::nullopt;
+    return Get32(input, protocol::PropertyId);
+}
+
+std::optional<ProtocolQuery> ParseProtocolQuery(Bytes input, std::size_t outputSize)
+{
+    if (input.size() < protocol::DescriptorSize)
+        return std::nullopt;
+    const Bytes specific = input.subspan(protocol::SpecificData, protocol::SpecificDataSize);
+    ProtocolQuery query;
+    query.ProtocolType = Get32(specific, protocol::ProtocolType);
+    query.DataType = Get32(specific, protocol::DataType);
+    query.RequestValue = Get32(specific, protocol::RequestValue);
+    query.RequestSubValue = Get32(specific, protocol::RequestSubValue);
+    query.RequestSubValue2 = Get32(specific, protocol::RequestSubValue2);
+    query.DataOffset = Get32(specific, protocol::DataOffset);
+    query.DataLength = Get32(specific, protocol::DataLength);
+    if (query.DataOffset < protocol::SpecificDataSize ||
+        std::uint64_t{protocol::SpecificData} + query.DataOffset + query.DataLength > outputSize)
+        return std::nullopt;
+    return query;
+}
+
+std::uint32_t CompleteProtocolQuery(MutableBytes output, const ProtocolQuery& query, Bytes data)
+{
+    const std::size_t length = std::min<std::size_t>(data.size(), query.DataLength);
+    const std::size_t at = protocol::SpecificData + query.DataOffset;
+    std::fill(output.begin(), output.begin() + protocol::DescriptorSize, std::uint8_t{0});
+    Put32(output, 0, protocol::DescriptorSize);
+    Put32(output, 4, protocol::DescriptorSize);
+    const MutableBytes specific = output.subspan(protocol::SpecificData, protocol::SpecificDataSize);
+    Put32(specific, protocol::ProtocolType, query.ProtocolType);
+    Put32(specific, protocol::DataType, query.DataType);
+    Put32(specific, protocol::RequestValue, query.RequestValue);
+    Put32(specific, protocol::RequestSubValue, query.RequestSubValue);
+    Put32(specific, protocol::DataOffset, query.DataOffset);
+    Put32(specific, protocol::DataLength, static_cast<std::uint32_t>(length));
+    std::copy_n(data.begin(), length, output.begin() + static_cast<std::ptrdiff_t>(at));
+    return static_cast<std::uint32_t>(at + length);
+}

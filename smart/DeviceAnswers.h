@@ -36,6 +36,28 @@ std::uint32_t CopyAnswer(blocks::Bytes answer, blocks::MutableBytes output);
 std::uint32_t FillSmartOutput(blocks::MutableBytes output, std::uint8_t driverError, std::uint8_t ideError,
                               blocks::Bytes data);
 
+// The property a STORAGE_PROPERTY_QUERY asks for; nothing for an input too short to be a query.
+std::optional<std::uint32_t> QueriedProperty(blocks::Bytes input);
+
+// The request of a query for the protocol-specific property (STORAGE_PROTOCOL_SPECIFIC_DATA).
+struct ProtocolQuery {
+    std::uint32_t ProtocolType = 0;
+    std::uint32_t DataType = 0;
+    std::uint32_t RequestValue = 0;
+    std::uint32_t RequestSubValue = 0;
+    std::uint32_t RequestSubValue2 = 0;
+    std::uint32_t DataOffset = 0;  // from the start of the protocol-specific part
+    std::uint32_t DataLength = 0;
+};
+
+// Nothing when the input is too short, or the data's place lies in the descriptor or beyond the
+// output of outputSize bytes.
+std::optional<ProtocolQuery> ParseProtocolQuery(blocks::Bytes input, std::size_t outputSize);
+
+// Writes STORAGE_PROTOCOL_DATA_DESCRIPTOR and the data at the query's data offset (the data cut
+// to the query's length); the number of bytes returned.
+std::uint32_t CompleteProtocolQuery(blocks::MutableBytes output, const ProtocolQuery& query, blocks::Bytes data);
+
 // A SCSI_PASS_THROUGH request, copied out of its block (which may share the output buffer).
 struct ScsiPassThroughRequest {
     std::array<std::uint8_t, blocks::scsi::HeaderSize> Header{};

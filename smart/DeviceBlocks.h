@@ -120,7 +120,9 @@ inline constexpr std::uint32_t FixedMedia = 12;
 
 // SCSI_PASS_THROUGH followed by the sense and data areas the identification uses. Its data buffer
 // offset is pointer-sized, which moves that field and everything after it in a 64-bit build; the
-// layout is therefore derived from the pointer width of the build.
+// layout is therefore derived from the pointer width of the build. Two blocks share the header
+// and the areas' offsets and differ in the data area's size: INQUIRY's 192 bytes, and the
+// 512-byte sector of an ATA command wrapped in ATA PASS-THROUGH.
 namespace scsi {
 struct PassThroughLayout {
     std::size_t OffsetFieldSize;  // the data buffer offset's width
@@ -137,6 +139,7 @@ struct PassThroughLayout {
 inline constexpr std::size_t SenseAreaSize = 24;  // the sense bytes asked for
 inline constexpr std::size_t SenseAreaRoom = 32;  // the room kept for them before the data area
 inline constexpr std::size_t DataAreaSize = 192;
+inline constexpr std::size_t AtaDataAreaSize = 512;
 inline constexpr std::size_t CdbMax = 16;
 
 constexpr std::size_t AlignUp(std::size_t value, std::size_t alignment)
@@ -144,7 +147,7 @@ constexpr std::size_t AlignUp(std::size_t value, std::size_t alignment)
     return (value + alignment - 1) / alignment * alignment;
 }
 
-constexpr PassThroughLayout LayoutFor(std::size_t pointerSize)
+constexpr PassThroughLayout LayoutFor(std::size_t pointerSize, std::size_t dataAreaSize = DataAreaSize)
 {
     PassThroughLayout layout{};
     layout.OffsetFieldSize = pointerSize;
@@ -154,12 +157,13 @@ constexpr PassThroughLayout LayoutFor(std::size_t pointerSize)
     layout.HeaderSize = AlignUp(layout.Cdb + CdbMax, pointerSize);
     layout.SenseArea = layout.HeaderSize;
     layout.DataArea = layout.SenseArea + SenseAreaRoom;
-    layout.OutputSize = layout.DataArea + DataAreaSize;
+    layout.OutputSize = layout.DataArea + dataAreaSize;
     layout.BufferSize = layout.HeaderSize + layout.OutputSize;
     return layout;
 }
 
 inline constexpr PassThroughLayout Layout = LayoutFor(sizeof(void*));
+inline constexpr PassThroughLayout AtaLayout = LayoutFor(sizeof(void*), AtaDataAreaSize);
 
 // The 32-bit program's block as the Windows interface lays it out: 44 bytes sent, 268 announced
 // back in a 312-byte buffer; the 64-bit build's header is 56 bytes.
@@ -169,6 +173,10 @@ static_assert(sizeof(void*) != 4 || (Layout.DataBufferOffset == 20 && Layout.Sen
 static_assert(sizeof(void*) != 8 || (Layout.DataBufferOffset == 24 && Layout.SenseInfoOffset == 32 &&
                                      Layout.Cdb == 36 && Layout.HeaderSize == 56 && Layout.SenseArea == 56 &&
                                      Layout.DataArea == 88 && Layout.OutputSize == 280 && Layout.BufferSize == 336));
+// The ATA command's block: the same header and areas, 588 (32-bit) or 600 (64-bit) bytes back.
+static_assert(AtaLayout.HeaderSize == Layout.HeaderSize && AtaLayout.DataArea == Layout.DataArea);
+static_assert(sizeof(void*) != 4 || (AtaLayout.OutputSize == 588 && AtaLayout.BufferSize == 632));
+static_assert(sizeof(void*) != 8 || (AtaLayout.OutputSize == 600 && AtaLayout.BufferSize == 656));
 
 inline constexpr std::size_t Length = 0;
 inline constexpr std::size_t ScsiStatus = 2;
@@ -188,6 +196,8 @@ inline constexpr std::size_t SenseArea = Layout.SenseArea;
 inline constexpr std::size_t DataArea = Layout.DataArea;
 inline constexpr std::size_t OutputSize = Layout.OutputSize;
 inline constexpr std::size_t BufferSize = Layout.BufferSize;
+inline constexpr std::size_t AtaOutputSize = AtaLayout.OutputSize;
+inline constexpr std::size_t AtaBufferSize = AtaLayout.BufferSize;
 
 inline std::uint64_t GetDataBufferOffset(Bytes b)
 {
@@ -205,6 +215,68 @@ inline constexpr std::uint8_t DataOutDirection = 0;
 inline constexpr std::uint8_t NoDataDirection = 2;
 inline constexpr std::uint8_t InquiryOpcode = 0x12;
 inline constexpr std::uint8_t SerialNumberPage = 0x80;
+inline constexpr std::uint8_t StatusGood = 0x00;
+inline constexpr std::uint8_t StatusCheckCondition = 0x02;
+inline constexpr std::uint8_t AtaPassThrough16 = 0x85;
+inline constexpr std::uint8_t AtaPassThrough12 = 0xA1;
+// Peripheral device type of a direct-access disk, the only kind that may hear ATA PASS-THROUGH:
+// to an optical drive the 12-byte form's opcode means BLANK.
+inline constexpr std::uint8_t DirectAccessDevice = 0x00;
+// "Unknown or no device type": what a disk without a SCSI peripheral type is described with.
+inline constexpr std::uint8_t UnknownDeviceType = 0x1F;
 } // namespace scsi
+
+// STORAGE_PROPERTY_QUERY for the device's protocol-specific data (the NVMe admin data that
+// Windows 10 and later pass on), followed by STORAGE_PROTOCOL_SPECIFIC_DATA, then room for the
+// data. The answer, in the same buffer, is STORAGE_PROTOCOL_DATA_DESCRIPTOR: version and size,
+// the protocol-specific data again, the data at its data offset from that part's start.
+namespace protocol {
+inline constexpr std::size_t PropertyId = 0;
+inline constexpr std::size_t QueryType = 4;
+inline constexpr std::size_t SpecificData = 8;  // in the query and in the answer
+inline constexpr std::uint32_t DeviceProperty = 0;
+inline constexpr std::uint32_t DeviceProtocolSpecificProperty = 50;
+inline constexpr std::uint32_t StandardQuery = 0;
+
+// Offsets within STORAGE_PROTOCOL_SPECIFIC_DATA.
+inline constexpr std::size_t ProtocolType = 0;
+inline constexpr std::size_t DataType = 4;
+inline constexpr std::size_t RequestValue = 8;
+inline constexpr std::size_t RequestSubValue = 12;
+inline constexpr std::size_t DataOffset = 16;
+inline constexpr std::size_t DataLength = 20;
+inline constexpr std::size_t FixedReturnData = 24;
+inline constexpr std::size_t RequestSubValue2 = 28;
+inline constexpr std::size_t RequestSubValue3 = 32;
+inline constexpr std::size_t RequestSubValue4 = 36;
+inline constexpr std::size_t SpecificDataSize = 40;
+
+// STORAGE_PROTOCOL_DATA_DESCRIPTOR's version and size fields both hold its own size.
+inline constexpr std::size_t DescriptorSize = SpecificData + SpecificDataSize;
+
+inline constexpr std::uint32_t ProtocolNvme = 3;
+inline constexpr std::uint32_t NvmeIdentify = 1;
+inline constexpr std::uint32_t NvmeLogPage = 2;
+} // namespace protocol
+
+// NVMe admin data the SMART reading asks for.
+namespace nvme {
+inline constexpr std::uint8_t GetLogPageOpcode = 0x02;
+inline constexpr std::uint8_t IdentifyOpcode = 0x06;
+inline constexpr std::uint32_t HealthLogPage = 0x02;
+inline constexpr std::size_t HealthLogSize = 512;
+inline constexpr std::uint32_t IdentifyControllerCns = 1;
+inline constexpr std::size_t IdentifySize = 4096;
+// The controller-wide scope of a log page.
+inline constexpr std::uint32_t AllNamespaces = 0xFFFFFFFF;
+
+// Identify Controller: ASCII texts, blank-padded.
+inline constexpr std::size_t SerialNumber = 4;
+inline constexpr std::size_t SerialNumberLength = 20;
+inline constexpr std::size_t ModelNumber = 24;
+inline constexpr std::size_t ModelNumberLength = 40;
+inline constexpr std::size_t FirmwareRevision = 64;
+inline constexpr std::size_t FirmwareRevisionLength = 8;
+} // namespace nvme
 
 } // namespace blocks

@@ -17,6 +17,12 @@ constexpr std::int32_t BusAtapi = 2;
 constexpr std::int32_t BusAta = 3;
 constexpr std::int32_t BusRaid = 8;
 constexpr std::int32_t BusSata = 11;
+constexpr std::int32_t BusNvme = 17;
+
+constexpr std::size_t ModelWord = 27;
+constexpr std::size_t ModelWords = 20;
+constexpr std::size_t IntegrityWord = 255;
+constexpr std::uint8_t IntegritySignature = 0xA5;
 
 std::uint16_t Word(Bytes identify, std::size_t w)
 {
@@ -66,6 +72,35 @@ bool TakesAtaPath(std::int32_t busType)
     return busType == BusAtapi || busType == BusAta || busType == BusSata;
 }
 
+bool TakesNvmePath(std::int32_t busType)
+{
+    return busType == BusNvme;
+}
+
+bool MayBeBridgedAtaDisk(std::int32_t busType, std::int32_t deviceType)
+{
+    return deviceType == scsi::DirectAccessDevice && !TakesAtaPath(busType) && !TakesNvmePath(busType);
+}
+
+bool IsValidIdentifyBlock(Bytes identify)
+{
+    if (identify.size() < smartout::DataSize)
+        return false;
+    const std::uint16_t integrity = Word(identify, IntegrityWord);
+    if ((integrity & 0xFF) == IntegritySignature) {
+        unsigned sum = 0;
+        for (std::size_t k = 0; k < smartout::DataSize; ++k)
+            sum += identify[k];
+        return (sum & 0xFF) == 0;
+    }
+    if (integrity != 0)
+        return false;
+    const Bytes model = identify.subspan(2 * ModelWord, 2 * ModelWords);
+    const bool printable = std::all_of(model.begin(), model.end(), [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
+    const bool blank = std::all_of(model.begin(), model.end(), [](std::uint8_t c) { return c == ' '; });
+    return printable && !blank;
+}
+
 void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& drive)
 {
     drive.BusType = static_cast<std::int32_t>(Get32(buffer, descriptor::BusType));
@@ -104,7 +139,7 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
 
 void ApplyIdentifyData(Bytes identify, TDriveResult& drive)
 {
-    drive.ModelNumber = WordsText(identify, 27, 20);
+    drive.ModelNumber = WordsText(identify, ModelWord, ModelWords);
     if (drive.SerialNumber.empty())
         drive.SerialNumber = WordsText(identify, 10, 10);
     drive.FirmwareRev = WordsText(identify, 23, 4);
@@ -174,4 +209,17 @@ void ApplySerialNumberPage(Bytes data, std::uint32_t returned, TDriveResult& dri
     const std::string serial = BytesToText(data.data() + SerialStart, static_cast<std::int32_t>(length));
     drive.SerialNumber = Trim(SwapBytePairs(reinterpret_cast<const std::uint8_t*>(serial.data()),
                                             static_cast<std::int32_t>(serial.size())));
+}
+
+void ApplyNvmeIdentify(Bytes controller, TDriveResult& drive)
+{
+    const auto text = [&](std::size_t first, std::size_t length) {
+        return Trim(std::string(reinterpret_cast<const char*>(controller.data()) + first, length));
+    };
+    drive.ModelNumber = text(nvme::ModelNumber, nvme::ModelNumberLength);
+    // The controller's serial number is the one on the drive's label; Windows' descriptor gives
+    // the namespace's identifier in its place.
+    if (std::string serial = text(nvme::SerialNumber, nvme::SerialNumberLength); !serial.empty())
+        drive.SerialNumber = std::move(serial);
+    drive.FirmwareRev = text(nvme::FirmwareRevision, nvme::FirmwareRevisionLength);
 }

@@ -12,6 +12,18 @@
 // current Windows versions report disks on the standard AHCI driver.
 bool TakesAtaPath(std::int32_t busType);
 
+// NVMe disks: their health log is read instead of the ATA SMART tables.
+bool TakesNvmePath(std::int32_t busType);
+
+// A drive that may be an ATA disk behind a bridge translating ATA PASS-THROUGH: a direct-access
+// disk (peripheral type 0) on any other bus, USB, SCSI, SAS and the rest.
+bool MayBeBridgedAtaDisk(std::int32_t busType, std::int32_t deviceType);
+
+// Whether 512 bytes are an ATA IDENTIFY DEVICE block rather than what a bridge answers in its
+// place: the integrity word (255) with signature A5h and a checksum that makes all 512 bytes sum
+// to 0, or, where word 255 is 0, a model text of printable characters, not all blank.
+bool IsValidIdentifyBlock(blocks::Bytes identify);
+
 // Device type, removable flag, bus type, the descriptor texts and serial number, the RAID rule
 // and the bus and device type names, from the descriptor buffer of which the driver returned
 // the first `returned` bytes. A text offset of 0 or one at or beyond the returned bytes counts
@@ -31,3 +43,6 @@ void ApplyStandardInquiry(blocks::Bytes data, TDriveResult& drive);
 // The unit serial number page (80h); returned is the number of data bytes the device sent.
 // A page whose length reaches beyond them is cut at their end.
 void ApplySerialNumberPage(blocks::Bytes data, std::uint32_t returned, TDriveResult& drive);
+
+// Model, serial number and firmware of an NVMe Identify Controller block (4096 bytes), trimmed.
+void ApplyNvmeIdentify(blocks::Bytes controller, TDriveResult& drive);

@@ -1,10 +1,11 @@
 // The drive interface on Linux: the Windows control codes answered through sysfs, the block
-// device ioctls and SCSI generic (SG_IO) requests on /dev nodes.
+// device ioctls, SCSI generic (SG_IO) requests and NVMe admin commands on /dev nodes.
 
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveIo.h"
+#include "smart/NvmeAdmin.h"
 #include "smart/SysfsDisks.h"
 
 #include "base/PhysicalDrives.h"
@@ -18,6 +19,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -97,10 +99,7 @@ protected:
         const int fd = static_cast<int>(handle);
         switch (code) {
         case IOCTL_STORAGE_QUERY_PROPERTY:
-            if (input.size() < PropertyQuerySize || output.size() < descriptor::HeaderSize)
-                return Fail(EINVAL);
-            bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeSysfsDisk(sysRoot_, found->second)), output);
-            return true;
+            return QueryProperty(fd, found->second, input, output, bytesReturned);
         case SMART_SEND_DRIVE_COMMAND:
         case SMART_RCV_DRIVE_DATA:
             return SmartCommand(fd, code == SMART_RCV_DRIVE_DATA, input, output, bytesReturned);
@@ -139,6 +138,54 @@ private:
     {
         lastError_ = static_cast<unsigned>(code);
         return false;
+    }
+
+    bool QueryProperty(int fd, const std::string& name, std::span<const std::uint8_t> input,
+                       std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+    {
+        const auto property = QueriedProperty(input);
+        if (!property)
+            return Fail(EINVAL);
+        if (*property == protocol::DeviceProtocolSpecificProperty)
+            return NvmeAdmin(fd, input, output, bytesReturned);
+        if (*property != protocol::DeviceProperty)
+            return Fail(EOPNOTSUPP);
+        if (output.size() < descriptor::HeaderSize)
+            return Fail(EINVAL);
+        bytesReturned = CopyAnswer(BuildStorageDescriptor(DescribeSysfsDisk(sysRoot_, name)), output);
+        return true;
+    }
+
+    // The protocol-specific query of an NVMe disk: its admin command. A device that is none
+    // refuses the ioctl (ENOTTY), as Windows refuses the query for a disk of another protocol.
+    bool NvmeAdmin(int fd, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
+                   std::uint32_t& bytesReturned)
+    {
+        const auto query = ParseProtocolQuery(input, output.size());
+        if (!query)
+            return Fail(EINVAL);
+        const auto command = NvmeAdminFromQuery(*query);
+        if (!command)
+            return Fail(EOPNOTSUPP);
+        std::vector<std::uint8_t> data(command->DataLength, 0);
+        nvme_admin_cmd request{};
+        request.opcode = command->Opcode;
+        request.nsid = command->NamespaceId;
+        request.addr = reinterpret_cast<std::uintptr_t>(data.data());
+        request.data_len = command->DataLength;
+        request.cdw10 = command->Cdw10;
+        request.cdw11 = command->Cdw11;
+        request.cdw12 = command->Cdw12;
+        request.cdw13 = command->Cdw13;
+        request.timeout_ms = command->TimeoutMs;
+        const int status = ::ioctl(fd, NVME_IOCTL_ADMIN_CMD, &request);
+        if (status < 0)
+            return Fail(errno);
+        // A positive result is the NVMe status of a command the controller ended with an error.
+        if (status > 0)
+            return Fail(EIO);
+        bytesReturned = CompleteProtocolQuery(output, *query, data);
+        return true;
     }
 
     bool SmartCommand(int fd, bool dataIn, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,

@@ -30,6 +30,18 @@ static_assert(offsetof(SENDCMDINPARAMS, irDriveRegs) + offsetof(IDEREGS, bComman
 static_assert(offsetof(SENDCMDINPARAMS, bDriveNumber) == blocks::smartin::DriveNumber);
 static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == blocks::smartout::Data);
 static_assert(offsetof(DISK_GEOMETRY_EX, DiskSize) == blocks::geometry::DiskSize);
+static_assert(offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters) == blocks::protocol::SpecificData);
+static_assert(StorageDeviceProtocolSpecificProperty == blocks::protocol::DeviceProtocolSpecificProperty);
+static_assert(ProtocolTypeNvme == blocks::protocol::ProtocolNvme);
+static_assert(NVMeDataTypeIdentify == blocks::protocol::NvmeIdentify);
+static_assert(NVMeDataTypeLogPage == blocks::protocol::NvmeLogPage);
+static_assert(sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA) == blocks::protocol::SpecificDataSize);
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestValue) == blocks::protocol::RequestValue);
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset) == blocks::protocol::DataOffset);
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength) == blocks::protocol::DataLength);
+static_assert(offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue4) == blocks::protocol::RequestSubValue4);
+static_assert(sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR) == blocks::protocol::DescriptorSize);
+static_assert(offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData) == blocks::protocol::SpecificData);
 static_assert(offsetof(DISK_GEOMETRY_EX, Geometry) + offsetof(DISK_GEOMETRY, BytesPerSector) ==
               blocks::geometry::BytesPerSector);
 

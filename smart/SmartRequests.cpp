@@ -24,6 +24,22 @@ SmartRequestBlock AtaRequest(std::int32_t driveNum, std::uint32_t bufferSize, st
     return block;
 }
 
+// The SCSI_PASS_THROUGH header both blocks share; the block is zero-filled first.
+void PreparePassThrough(MutableBytes block, Bytes cdb, std::uint8_t direction, std::uint32_t dataLength,
+                        std::uint32_t timeoutSeconds)
+{
+    std::fill(block.begin(), block.end(), std::uint8_t{0});
+    Put16(block, scsi::Length, scsi::HeaderSize);
+    block[scsi::CdbLength] = static_cast<std::uint8_t>(cdb.size());
+    block[scsi::SenseInfoLength] = scsi::SenseAreaSize;
+    block[scsi::DataIn] = direction;
+    Put32(block, scsi::DataTransferLength, dataLength);
+    Put32(block, scsi::TimeOutValue, timeoutSeconds);
+    scsi::PutDataBufferOffset(block, scsi::DataArea);
+    Put32(block, scsi::SenseInfoOffset, scsi::SenseArea);
+    std::copy(cdb.begin(), cdb.end(), block.begin() + scsi::Cdb);
+}
+
 } // namespace
 
 std::uint8_t DriveHeadRegister(std::int32_t driveNum)
@@ -49,19 +65,9 @@ SmartRequestBlock SmartReadRequest(std::int32_t driveNum, std::uint8_t feature)
 
 void PrepareInquiry(PassThroughBlock& block, bool vitalProductData, std::uint8_t page)
 {
-    block.fill(0);
-    Put16(block, scsi::Length, scsi::HeaderSize);
-    block[scsi::CdbLength] = 6;
-    block[scsi::SenseInfoLength] = scsi::SenseAreaSize;
-    block[scsi::DataIn] = scsi::DataInDirection;
-    Put32(block, scsi::DataTransferLength, scsi::DataAreaSize);
-    Put32(block, scsi::TimeOutValue, InquiryTimeoutSeconds);
-    scsi::PutDataBufferOffset(block, scsi::DataArea);
-    Put32(block, scsi::SenseInfoOffset, scsi::SenseArea);
-    block[scsi::Cdb + 0] = scsi::InquiryOpcode;
-    block[scsi::Cdb + 1] = vitalProductData ? 1 : 0;
-    block[scsi::Cdb + 2] = page;
-    block[scsi::Cdb + 4] = scsi::DataAreaSize;
+    const std::uint8_t cdb[] = {scsi::InquiryOpcode, static_cast<std::uint8_t>(vitalProductData ? 1 : 0), page, 0,
+                                scsi::DataAreaSize, 0};
+    PreparePassThrough(block, cdb, scsi::DataInDirection, scsi::DataAreaSize, InquiryTimeoutSeconds);
 }
 
 bool SendPassThrough(DriveHandle& handle, PassThroughBlock& block, std::uint32_t& bytesReturned)
@@ -79,4 +85,28 @@ Bytes InquiryData(const PassThroughBlock& block)
 std::uint32_t InquiryDataReturned(const PassThroughBlock& block)
 {
     return std::min<std::uint32_t>(Get32(block, scsi::DataTransferLength), scsi::DataAreaSize);
+}
+
+void PrepareAtaPassThrough(AtaPassThroughBlock& block, const SgRequest& request)
+{
+    const bool dataIn = request.Direction == SgDirection::FromDevice;
+    PreparePassThrough(block, request.Cdb, dataIn ? scsi::DataInDirection : scsi::NoDataDirection,
+                       dataIn ? request.DataLength : 0, (request.TimeoutMs + 999) / 1000);
+}
+
+bool SendAtaPassThrough(DriveHandle& handle, AtaPassThroughBlock& block, std::uint32_t& bytesReturned)
+{
+    return handle.IoControl(IOCTL_SCSI_PASS_THROUGH, std::span(block).first(scsi::HeaderSize),
+                            std::span(block).first(scsi::AtaOutputSize), bytesReturned);
+}
+
+AtaOutcome AtaPassThroughOutcome(const AtaPassThroughBlock& block)
+{
+    const std::size_t senseLength = std::min<std::size_t>(block[scsi::SenseInfoLength], scsi::SenseAreaRoom);
+    return DecodeAtaOutcome(block[scsi::ScsiStatus], 0, 0, std::span(block).subspan(scsi::SenseArea, senseLength));
+}
+
+Bytes AtaPassThroughData(const AtaPassThroughBlock& block)
+{
+    return std::span(block).subspan(scsi::DataArea, scsi::AtaDataAreaSize);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "smart/AtaPassThrough.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveIo.h"
 
@@ -31,3 +32,15 @@ bool SendPassThrough(DriveHandle& handle, PassThroughBlock& block, std::uint32_t
 // The data area and the number of data bytes the device sent into it.
 blocks::Bytes InquiryData(const PassThroughBlock& block);
 std::uint32_t InquiryDataReturned(const PassThroughBlock& block);
+
+// The same header around an ATA command wrapped in ATA PASS-THROUGH, with room for a 512-byte
+// sector: the header goes out, header and areas come back.
+using AtaPassThroughBlock = std::array<std::uint8_t, blocks::scsi::AtaBufferSize>;
+
+// Zero-fills the block and sets up the CDB, direction, length and time-out of the request.
+void PrepareAtaPassThrough(AtaPassThroughBlock& block, const SgRequest& request);
+bool SendAtaPassThrough(DriveHandle& handle, AtaPassThroughBlock& block, std::uint32_t& bytesReturned);
+// What the device answered: the outcome from the SCSI status and the sense bytes it wrote, and
+// the 512-byte data area.
+AtaOutcome AtaPassThroughOutcome(const AtaPassThroughBlock& block);
+blocks::Bytes AtaPassThroughData(const AtaPassThroughBlock& block);

@@ -1,5 +1,6 @@
 #include "smart/StoredBlocksDrive.h"
 
+#include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
 
@@ -15,10 +16,19 @@ using namespace blocks;
 
 constexpr unsigned ErrorInvalidFunction = 1;
 constexpr unsigned ErrorFileNotFound = 2;
+constexpr unsigned ErrorNotSupported = 50;
 constexpr unsigned ErrorInvalidParameter = 87;
+constexpr unsigned ErrorSemaphoreTimeout = 121;
 constexpr unsigned ErrorInsufficientBuffer = 122;
 constexpr unsigned ErrorIoDevice = 1117;
 constexpr std::uint8_t AtaAbort = 0x04;
+constexpr std::uint8_t AtaStatusReady = 0x50;
+constexpr std::uint8_t AtaStatusReadyError = 0x51;
+
+constexpr std::uint8_t SenseKeyRecovered = 0x01;
+constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
+constexpr std::uint8_t SenseKeyAborted = 0x0B;
+constexpr std::uint8_t AscInvalidOpcode = 0x20;
 
 constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
 
@@ -43,6 +53,55 @@ std::vector<std::uint8_t> Sector(const std::vector<std::uint8_t>& block)
     return sector;
 }
 
+// Fixed-format sense data with a sense key and an additional sense code.
+std::vector<std::uint8_t> FixedSense(std::uint8_t key, std::uint8_t asc)
+{
+    std::vector<std::uint8_t> sense(18, 0);
+    sense[0] = 0x70;
+    sense[2] = key;
+    sense[7] = 10;
+    sense[12] = asc;
+    return sense;
+}
+
+// Descriptor-format sense data with "ATA PASS-THROUGH information available" and the ATA status
+// return descriptor: how a translating bridge gives the drive's registers back.
+std::vector<std::uint8_t> AtaRegistersSense(std::uint8_t key, std::uint8_t error, std::uint8_t status)
+{
+    std::vector<std::uint8_t> sense(22, 0);
+    sense[0] = 0x72;
+    sense[1] = key;
+    sense[3] = 0x1D;
+    sense[7] = 14;
+    sense[8] = 0x09;
+    sense[9] = 12;
+    sense[11] = error;
+    sense[21] = status;
+    return sense;
+}
+
+// Which stored answer an ATA command asks for; a command the drive does not know is aborted.
+struct AtaSelection {
+    bool Known = false;
+    DriveStep Step = DriveStep::Identify;
+    const std::optional<std::vector<std::uint8_t>>* Block = nullptr;  // none for SMART ENABLE
+};
+
+AtaSelection SelectAtaAnswer(const StoredDrive& drive, bool dataIn, std::uint8_t command, std::uint8_t features,
+                             bool smartRegisters)
+{
+    const bool smart = command == ata::SmartCommand && smartRegisters;
+    if (!dataIn && smart && features == ata::SmartEnableOperations)
+        return {true, DriveStep::SmartEnable, nullptr};
+    if (dataIn && smart && features == ata::SmartReadData)
+        return {true, DriveStep::ReadData, &drive.SmartData};
+    if (dataIn && smart && features == ata::SmartReadThresholds)
+        return {true, DriveStep::ReadThresholds, &drive.SmartThresholds};
+    if (dataIn && command == (drive.PacketDevice ? ata::IdentifyPacketDevice : ata::IdentifyDevice))
+        return {true, DriveStep::Identify, &drive.Identify};
+    return {};
+}
+
 } // namespace
 
 StoredBlocksDrive::StoredBlocksDrive(std::vector<StoredDrive> drives) : drives_(std::move(drives)), opens_(drives_.size(), 0)
@@ -57,7 +116,9 @@ std::string StoredBlocksDrive::SystemMessage(unsigned code)
         {5, "Access is denied"},
         {21, "The device is not ready"},
         {31, "A device attached to the system is not functioning"},
+        {50, "The request is not supported"},
         {87, "The parameter is incorrect"},
+        {121, "The semaphore timeout period has expired"},
         {122, "The data area passed to a system call is too small"},
         {1117, "The request could not be performed because of an I/O device error"},
     };
@@ -121,7 +182,7 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
     const StoredDrive& drive = drives_[found->second];
     switch (code) {
     case IOCTL_STORAGE_QUERY_PROPERTY:
-        return AnswerQuery(drive, output, bytesReturned);
+        return AnswerQuery(drive, input, output, bytesReturned);
     case SMART_SEND_DRIVE_COMMAND:
     case SMART_RCV_DRIVE_DATA:
         return AnswerSmart(drive, code, input, output, bytesReturned);
@@ -134,9 +195,16 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
     }
 }
 
-bool StoredBlocksDrive::AnswerQuery(const StoredDrive& drive, std::span<std::uint8_t> output,
-                                    std::uint32_t& bytesReturned)
+bool StoredBlocksDrive::AnswerQuery(const StoredDrive& drive, std::span<const std::uint8_t> input,
+                                    std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
 {
+    const auto property = QueriedProperty(input);
+    if (!property)
+        return Fail(ErrorInvalidParameter);
+    if (*property == protocol::DeviceProtocolSpecificProperty)
+        return AnswerProtocolQuery(drive, input, output, bytesReturned);
+    if (*property != protocol::DeviceProperty)
+        return Fail(ErrorNotSupported);
     if (StepFails(drive, DriveStep::StorageQuery, {}))
         return false;
     if (output.size() < descriptor::HeaderSize)
@@ -160,35 +228,17 @@ bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code
 {
     if (input.size() < smartin::SentSize || output.size() < smartout::Data)
         return Fail(ErrorInsufficientBuffer);
-    const std::uint8_t command = input[smartin::Command];
-    const std::uint8_t features = input[smartin::Features];
     const bool smartRegisters = input[smartin::CylLow] == ata::SmartCylLow && input[smartin::CylHigh] == ata::SmartCylHigh;
-
-    // Which stored answer the request asks for; the drive aborts anything else.
-    DriveStep step = DriveStep::Identify;
-    const std::optional<std::vector<std::uint8_t>>* block = nullptr;
-    if (code == SMART_SEND_DRIVE_COMMAND && command == ata::SmartCommand && smartRegisters &&
-        features == ata::SmartEnableOperations) {
-        step = DriveStep::SmartEnable;
-    } else if (code == SMART_RCV_DRIVE_DATA && command == ata::SmartCommand && smartRegisters &&
-               features == ata::SmartReadData) {
-        step = DriveStep::ReadData;
-        block = &drive.SmartData;
-    } else if (code == SMART_RCV_DRIVE_DATA && command == ata::SmartCommand && smartRegisters &&
-               features == ata::SmartReadThresholds) {
-        step = DriveStep::ReadThresholds;
-        block = &drive.SmartThresholds;
-    } else if (code == SMART_RCV_DRIVE_DATA &&
-               command == (drive.PacketDevice ? ata::IdentifyPacketDevice : ata::IdentifyDevice)) {
-        block = &drive.Identify;
-    } else {
+    const AtaSelection selected = SelectAtaAnswer(drive, code == SMART_RCV_DRIVE_DATA, input[smartin::Command],
+                                                  input[smartin::Features], smartRegisters);
+    if (!selected.Known) {
         output[smartout::DriverError] = ata::DriverErrorIde;
         output[smartout::IdeError] = AtaAbort;
         return Fail(ErrorIoDevice);
     }
-
-    if (StepFails(drive, step, output))
+    if (StepFails(drive, selected.Step, output))
         return false;
+    const auto* block = selected.Block;
     if (block == nullptr) {
         bytesReturned = FillSmartOutput(output, 0, 0, {});
         return true;
@@ -221,6 +271,8 @@ bool StoredBlocksDrive::AnswerPassThrough(const StoredDrive& drive, std::span<co
     const auto request = ParseScsiPassThrough(input, output.size());
     if (!request)
         return Fail(ErrorInvalidParameter);
+    if (ParseAtaPassThroughCdb(request->Cdb))
+        return AnswerAtaPassThrough(drive, *request, output, bytesReturned);
     const bool inquiry = !request->Cdb.empty() && request->Cdb[0] == scsi::InquiryOpcode && request->Cdb.size() >= 3;
     const bool vpd = inquiry && (request->Cdb[1] & 1) != 0;
     if (!inquiry || (vpd && request->Cdb[2] != scsi::SerialNumberPage))
@@ -232,6 +284,65 @@ bool StoredBlocksDrive::AnswerPassThrough(const StoredDrive& drive, std::span<co
     if (!data)
         return Fail(ErrorIoDevice);
     bytesReturned = CompleteScsiPassThrough(output, *request, 0, {}, *data);
+    return true;
+}
+
+bool StoredBlocksDrive::AnswerAtaPassThrough(const StoredDrive& drive, const ScsiPassThroughRequest& request,
+                                             std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+{
+    if (drive.Bridge == AtaBridge::TimesOut)
+        return Fail(ErrorSemaphoreTimeout);
+    const bool twelveByteForm = request.Cdb.size() == 12;
+    if (drive.Bridge == AtaBridge::Refuses || (drive.Bridge == AtaBridge::TranslatesTwelveOnly && !twelveByteForm)) {
+        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
+                                                FixedSense(SenseKeyIllegalRequest, AscInvalidOpcode), {});
+        return true;
+    }
+    const AtaPassThroughCommand command = *ParseAtaPassThroughCdb(request.Cdb);
+    const AtaTaskFile& registers = command.TaskFile;
+    const AtaSelection selected =
+        SelectAtaAnswer(drive, command.DataIn, registers.Command, registers.Features,
+                        registers.LbaMid == ata::SmartCylLow && registers.LbaHigh == ata::SmartCylHigh);
+    if (selected.Known && StepFails(drive, selected.Step, {}))
+        return false;
+    if (!selected.Known || (selected.Block != nullptr && !selected.Block->has_value())) {
+        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
+                                                AtaRegistersSense(SenseKeyAborted, AtaAbort, AtaStatusReadyError), {});
+        return true;
+    }
+    if (selected.Block != nullptr) {
+        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusGood, {}, Sector(**selected.Block));
+        return true;
+    }
+    // A non-data command that asks for the registers back gets them with a recovered error.
+    bytesReturned = command.CheckCondition
+                        ? CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
+                                                  AtaRegistersSense(SenseKeyRecovered, 0, AtaStatusReady), {})
+                        : CompleteScsiPassThrough(output, request, scsi::StatusGood, {}, {});
+    return true;
+}
+
+bool StoredBlocksDrive::AnswerProtocolQuery(const StoredDrive& drive, std::span<const std::uint8_t> input,
+                                            std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
+{
+    const auto query = ParseProtocolQuery(input, output.size());
+    if (!query)
+        return Fail(ErrorInvalidParameter);
+    const bool healthLog = query->ProtocolType == protocol::ProtocolNvme && query->DataType == protocol::NvmeLogPage &&
+                           query->RequestValue == nvme::HealthLogPage;
+    const bool controller = query->ProtocolType == protocol::ProtocolNvme &&
+                            query->DataType == protocol::NvmeIdentify &&
+                            query->RequestValue == nvme::IdentifyControllerCns;
+    if (!healthLog && !controller)
+        return Fail(ErrorNotSupported);
+    if (StepFails(drive, healthLog ? DriveStep::NvmeHealthLog : DriveStep::NvmeIdentify, {}))
+        return false;
+    const auto& stored = healthLog ? drive.NvmeHealthLog : drive.NvmeIdentifyController;
+    if (!stored)
+        return Fail(ErrorNotSupported);
+    std::vector<std::uint8_t> data(query->DataLength, 0);
+    std::copy_n(stored->begin(), std::min(stored->size(), data.size()), data.begin());
+    bytesReturned = CompleteProtocolQuery(output, *query, data);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "smart/DeviceAnswers.h"
 #include "smart/DriveIo.h"
 
 #include <cstdint>
@@ -12,7 +13,16 @@
 // the list answers at "\\.\PhysicalDriveN" the way the Windows drive interface would.
 
 // The request of the identification or SMART reading that a stored drive can be told to fail.
-enum class DriveStep { Open, StorageQuery, SmartEnable, Identify, ReadData, ReadThresholds, Geometry, Inquiry, SerialPage };
+enum class DriveStep {
+    Open, StorageQuery, SmartEnable, Identify, ReadData, ReadThresholds, Geometry, Inquiry, SerialPage,
+    NvmeHealthLog, NvmeIdentify
+};
+inline constexpr int DriveStepCount = 11;
+
+// What the bridge in front of a drive on a non-ATA bus does with ATA PASS-THROUGH: refuse both
+// forms (ILLEGAL REQUEST, as SCSI disks and bridges without the translation do), pass the ATA
+// commands in both forms or in the 12-byte form only, or never answer (the request times out).
+enum class AtaBridge { Refuses, Translates, TranslatesTwelveOnly, TimesOut };
 
 struct StoredFailure {
     unsigned ErrorCode = 1;            // the system error the failed request leaves
@@ -47,6 +57,14 @@ struct StoredDrive {
     std::uint64_t DiskSize = 0;
     std::optional<std::vector<std::uint8_t>> Inquiry;
     std::optional<std::vector<std::uint8_t>> SerialPage;
+
+    // The ATA answers above through ATA PASS-THROUGH, for a drive on a non-ATA bus.
+    AtaBridge Bridge = AtaBridge::Refuses;
+
+    // NVMe answers to the protocol-specific property query: the health log and the Identify
+    // Controller block. Without one the query for it is refused, as by a driver without it.
+    std::optional<std::vector<std::uint8_t>> NvmeHealthLog;
+    std::optional<std::vector<std::uint8_t>> NvmeIdentifyController;
 
     std::map<DriveStep, StoredFailure> Failures;
     // With an Open failure set, the opens before it that still succeed.
@@ -83,12 +101,17 @@ protected:
 private:
     bool Fail(unsigned code);
     bool StepFails(const StoredDrive& drive, DriveStep step, std::span<std::uint8_t> smartOutput);
-    bool AnswerQuery(const StoredDrive& drive, std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerQuery(const StoredDrive& drive, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
+                     std::uint32_t& bytesReturned);
+    bool AnswerProtocolQuery(const StoredDrive& drive, std::span<const std::uint8_t> input,
+                             std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
     bool AnswerSmart(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input,
                      std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
     bool AnswerGeometry(const StoredDrive& drive, std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
     bool AnswerPassThrough(const StoredDrive& drive, std::span<const std::uint8_t> input,
                            std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerAtaPassThrough(const StoredDrive& drive, const ScsiPassThroughRequest& request,
+                              std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
 
     std::vector<StoredDrive> drives_;
     std::vector<int> opens_;

@@ -148,10 +148,15 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
 
     StorageDescriptorFields fields;
     fields.BusType = BusTypeFromSysfs(name, devicePath, sataSpeed);
+    // The SCSI peripheral type of SCSI, libata and USB disks. A disk without one (virtio, MMC and
+    // SD cards) has an unknown type, which keeps commands for direct-access disks away from it;
+    // Windows describes an NVMe namespace as a direct-access disk.
+    fields.DeviceType = fields.BusType == BusNvme ? blocks::scsi::DirectAccessDevice : blocks::scsi::UnknownDeviceType;
     if (const auto type = ReadAttribute(device / "type")) {
         int value = 0;
-        std::from_chars(type->data(), type->data() + type->size(), value);
-        fields.DeviceType = static_cast<std::uint8_t>(value);
+        const auto [end, error] = std::from_chars(type->data(), type->data() + type->size(), value);
+        if (error == std::errc() && end == type->data() + type->size() && value >= 0 && value <= 0x1F)
+            fields.DeviceType = static_cast<std::uint8_t>(value);
     }
     fields.RemovableMedia = ReadAttribute(block / "removable").value_or("0") == "1";
     // An NVMe controller has no vendor attribute; with the vendor given, the identification

@@ -1,14 +1,18 @@
 #include "smart/smartapi.h"
 
+#include "smart/AtaChannel.h"
 #include "smart/AttributeScan.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveDecode.h"
+#include "smart/NvmeHealth.h"
+#include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
 #include "smart/SmartSupport.h"
 
 #include "base/Format.h"
 
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -21,6 +25,14 @@ constexpr std::size_t SmartReadOutputLength = 528;
 constexpr std::size_t IdentifyOutputLength = 529;
 
 using OutputBlock = std::array<std::uint8_t, smartout::AreaSize>;
+using HealthLog = std::array<std::uint8_t, nvme::HealthLogSize>;
+
+// How the identification found the drive's SMART data can be reached.
+struct SmartRoute {
+    enum class Kind { SmartInterface, AtaTranslation, NvmeHealthLog };
+    Kind How = Kind::SmartInterface;
+    AtaCdbForm Form = AtaCdbForm::Sixteen;  // for AtaTranslation: the form the bridge answers
+};
 
 std::string IdeStatusHex(const OutputBlock& out)
 {
@@ -72,28 +84,69 @@ void IdentifyNonAta(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
     }
 }
 
-void IdentifyAta(DriveIo& io, DriveHandle& handle, std::int32_t driveNum, TDriveResult& drive)
+// The ATA path: SMART ENABLE OPERATIONS, then IDENTIFY DEVICE, through the channel.
+void IdentifyAta(AtaChannel& channel, std::int32_t driveNum, TDriveResult& drive)
 {
     OutputBlock out{};
-    std::uint32_t returned = 0;
+    std::string reason;
     const SmartRequestBlock enable = SmartEnableRequest(driveNum);
-    if (!handle.IoControl(SMART_SEND_DRIVE_COMMAND, std::span(enable).first(smartin::SentSize),
-                          std::span(out).first(SmartReadOutputLength), returned)) {
-        drive.ErrorText = "SMART Enable Command Failed, Drive: " + std::to_string(driveNum) + " : " + io.LastErrorText();
+    if (!channel.Send(SMART_SEND_DRIVE_COMMAND, enable, std::span(out).first(SmartReadOutputLength), reason)) {
+        drive.ErrorText = "SMART Enable Command Failed, Drive: " + std::to_string(driveNum) + " : " + reason;
         return;
     }
 
     out.fill(0);
     Put32(out, smartout::BufferSize, smartout::DataSize);
     const SmartRequestBlock identify = IdentifyRequest(driveNum, drive.BusType == BusAtapi);
-    if (!handle.IoControl(SMART_RCV_DRIVE_DATA, std::span(identify).first(smartin::SentSize),
-                          std::span(out).first(IdentifyOutputLength), returned)) {
-        const std::string reason = io.LastErrorText();
+    if (!channel.Send(SMART_RCV_DRIVE_DATA, identify, std::span(out).first(IdentifyOutputLength), reason)) {
         drive.ErrorText = "Identify Command Failed on Drive: " + DriverStatusOf(out) + " bIDEStatus=" +
                           IdeStatusHex(out) + " : " + reason;
         return;
     }
     ApplyIdentifyData(std::span(out).subspan(smartout::Data, smartout::DataSize), drive);
+}
+
+// A direct-access disk on another bus that answers IDENTIFY DEVICE through ATA PASS-THROUGH with
+// a valid block takes the ATA path through the bridge, and is described as the same disk on an
+// ATA bus: model and serial number from its identify block, not from the bridge. A bridge that
+// passes IDENTIFY but fails the SMART commands leaves the drive to the non-ATA path, as one that
+// answered nothing: false, with the record as it was.
+bool IdentifyBridgedAta(DriveIo& io, DriveHandle& handle, std::int32_t driveNum, TDriveResult& drive,
+                        SmartRoute& route)
+{
+    const std::optional<AtaCdbForm> form = ProbeAtaTranslation(handle, driveNum);
+    if (!form)
+        return false;
+    TDriveResult bridged = drive;
+    bridged.SerialNumber.clear();
+    AtaTranslationChannel channel(io, handle, *form);
+    IdentifyAta(channel, driveNum, bridged);
+    if (!bridged.ErrorText.empty())
+        return false;
+    drive = std::move(bridged);
+    route = {SmartRoute::Kind::AtaTranslation, *form};
+    return true;
+}
+
+// An NVMe disk is identified as on the non-ATA path. When its driver then answers the health log
+// query, the drive counts as one with SMART on, and the Identify Controller block, where the
+// driver gives it, names its model, serial number and firmware. A driver that refuses the query
+// leaves the drive as it was.
+void IdentifyNvme(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
+{
+    IdentifyNonAta(io, handle, drive);
+    if (!drive.ErrorText.empty())
+        return;
+    NvmeQueryBlock block;
+    Bytes data;
+    if (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data) !=
+        NvmeQueryResult::Answered)
+        return;
+    if (SendNvmeQuery(handle, block, PrepareIdentifyControllerQuery(block), nvme::IdentifySize, data) ==
+        NvmeQueryResult::Answered)
+        ApplyNvmeIdentify(data, drive);
+    drive.SmartSupported = true;
+    drive.SmartEnabled = true;
 }
 
 void ClearDriveResult(std::int32_t driveNum, TDriveResult& drive)
@@ -109,29 +162,47 @@ void ClearDriveResult(std::int32_t driveNum, TDriveResult& drive)
 }
 
 // One of the two SMART reads into its own output block; false with ErrorText set on failure.
-bool ReadSmartBlock(DriveIo& io, DriveHandle& handle, std::int32_t driveNum, std::uint8_t feature,
-                    const char* failureText, OutputBlock& out, TDriveResult& drive)
+bool ReadSmartBlock(AtaChannel& channel, std::int32_t driveNum, std::uint8_t feature, const char* failureText,
+                    OutputBlock& out, TDriveResult& drive)
 {
     out.fill(0);
-    std::uint32_t returned = 0;
+    std::string reason;
     const SmartRequestBlock request = SmartReadRequest(driveNum, feature);
-    if (handle.IoControl(SMART_RCV_DRIVE_DATA, std::span(request).first(smartin::SentSize),
-                         std::span(out).first(SmartReadOutputLength), returned))
+    if (channel.Send(SMART_RCV_DRIVE_DATA, request, std::span(out).first(SmartReadOutputLength), reason))
         return true;
-    const std::string reason = io.LastErrorText();
     drive.ErrorText = std::string(failureText) + reason + "; DriverStatus: " + DriverStatusOf(out) +
                       "; bIDEStatus=" + IdeStatusHex(out);
     return false;
 }
 
-} // namespace
-
-std::string PhysicalDrivePath(std::int32_t driveNum)
+// The NVMe health log into its own block; false with ErrorText set on failure.
+bool ReadHealthLog(DriveIo& io, DriveHandle& handle, HealthLog& log, TDriveResult& drive)
 {
-    return "\\\\.\\PhysicalDrive" + std::to_string(driveNum);
+    NvmeQueryBlock block;
+    Bytes data;
+    switch (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data)) {
+    case NvmeQueryResult::Answered:
+        std::copy(data.begin(), data.end(), log.begin());
+        return true;
+    case NvmeQueryResult::Failed:
+        drive.ErrorText = "SMART Read Attr Command Failed: " + io.LastErrorText();
+        return false;
+    case NvmeQueryResult::Malformed:
+        break;
+    }
+    drive.ErrorText = "SMART Read Attr Command Failed: the driver's answer holds no health log";
+    return false;
 }
 
-bool IdentifyDrive(DriveIo& io, std::int32_t driveNum, const std::string& path, TDriveResult& driveResult)
+std::unique_ptr<AtaChannel> ChannelFor(const SmartRoute& route, DriveIo& io, DriveHandle& handle)
+{
+    if (route.How == SmartRoute::Kind::AtaTranslation)
+        return std::make_unique<AtaTranslationChannel>(io, handle, route.Form);
+    return std::make_unique<SmartInterfaceChannel>(io, handle);
+}
+
+bool IdentifyOnRoute(DriveIo& io, std::int32_t driveNum, const std::string& path, TDriveResult& driveResult,
+                     SmartRoute& route)
 {
     ClearDriveResult(driveNum, driveResult);
     const std::string devicePath = path.empty() ? PhysicalDrivePath(driveNum) : path;
@@ -152,11 +223,30 @@ bool IdentifyDrive(DriveIo& io, std::int32_t driveNum, const std::string& path, 
     }
     ApplyStorageDescriptor(descriptorBlock, returned, driveResult);
 
-    if (TakesAtaPath(driveResult.BusType))
-        IdentifyAta(io, handle, driveNum, driveResult);
-    else
+    if (TakesAtaPath(driveResult.BusType)) {
+        SmartInterfaceChannel channel(io, handle);
+        IdentifyAta(channel, driveNum, driveResult);
+    } else if (TakesNvmePath(driveResult.BusType)) {
+        IdentifyNvme(io, handle, driveResult);
+        route.How = SmartRoute::Kind::NvmeHealthLog;
+    } else if (!MayBeBridgedAtaDisk(driveResult.BusType, driveResult.DeviceType) ||
+               !IdentifyBridgedAta(io, handle, driveNum, driveResult, route)) {
         IdentifyNonAta(io, handle, driveResult);
+    }
     return true;
+}
+
+} // namespace
+
+std::string PhysicalDrivePath(std::int32_t driveNum)
+{
+    return "\\\\.\\PhysicalDrive" + std::to_string(driveNum);
+}
+
+bool IdentifyDrive(DriveIo& io, std::int32_t driveNum, const std::string& path, TDriveResult& driveResult)
+{
+    SmartRoute route;
+    return IdentifyOnRoute(io, driveNum, path, driveResult, route);
 }
 
 bool IdentifyDrive(std::int32_t driveNum, const std::string& path, TDriveResult& driveResult)
@@ -173,7 +263,8 @@ bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult
         smartResult.DriveNum = driveNum;
 
         const std::string path = PhysicalDrivePath(driveNum);
-        if (!IdentifyDrive(io, driveNum, path, driveResult))
+        SmartRoute route;
+        if (!IdentifyOnRoute(io, driveNum, path, driveResult, route))
             return false;
         if (!driveResult.SmartEnabled) {
             driveResult.ErrorText = "SMART Not Supported";
@@ -185,13 +276,26 @@ bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult
             driveResult.ErrorText = "Unable to open physical drive: " + io.LastErrorText();
             return false;
         }
+
+        if (route.How == SmartRoute::Kind::NvmeHealthLog) {
+            HealthLog log{};
+            if (!ReadHealthLog(io, handle, log, driveResult))
+                return false;
+            dataRead = true;
+            const NvmeSmartBlocks tables = NvmeHealthToSmartBlocks(log);
+            ScanAttributes(tables.Data, tables.Thresholds, smartResult);
+            ApplyNvmeCriticalWarnings(log, smartResult);
+            return true;
+        }
+
+        const std::unique_ptr<AtaChannel> channel = ChannelFor(route, io, handle);
         OutputBlock data{};
         OutputBlock thresholds{};
-        if (!ReadSmartBlock(io, handle, driveNum, ata::SmartReadData, "SMART Read Attr Command Failed: ", data,
+        if (!ReadSmartBlock(*channel, driveNum, ata::SmartReadData, "SMART Read Attr Command Failed: ", data,
                             driveResult))
             return false;
         dataRead = true;
-        if (!ReadSmartBlock(io, handle, driveNum, ata::SmartReadThresholds, "SMART Read Threshold Command Failed: ",
+        if (!ReadSmartBlock(*channel, driveNum, ata::SmartReadThresholds, "SMART Read Threshold Command Failed: ",
                             thresholds, driveResult))
             return false;
 

@@ -1,5 +1,7 @@
-// qm-smart-replay FILE...: the disk blocks of the report for drives saved by skdump --save, one
-// blob per disk in the order given, numbered from 0, written as the report holds them.
+// qm-smart-replay [--bus ata|usb] FILE...: the disk blocks of the report for drives saved by
+// skdump --save, one blob per disk in the order given, numbered from 0, written as the report
+// holds them. With --bus usb every drive sits behind a USB bridge that passes its ATA commands
+// through ATA PASS-THROUGH; the default is the ATA bus.
 
 #include "app/ReportLines.h"
 #include "base/Exception.h"
@@ -9,6 +11,7 @@
 #include "smart/smartapi.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #ifdef _WIN32
@@ -16,25 +19,51 @@
 #include <io.h>
 #endif
 
+namespace {
+
+constexpr std::int32_t BusUsb = 7;
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: qm-smart-replay [--bus ata|usb] FILE...\n");
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     RestrictLibrarySearchToSystem();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: qm-smart-replay FILE...\n");
-        return 2;
+    int first = 1;
+    bool usb = false;
+    if (argc > 1 && std::strcmp(argv[1], "--bus") == 0) {
+        if (argc < 3 || (std::strcmp(argv[2], "ata") != 0 && std::strcmp(argv[2], "usb") != 0))
+            return Usage();
+        usb = std::strcmp(argv[2], "usb") == 0;
+        first = 3;
     }
+    if (argc <= first)
+        return Usage();
+
     std::vector<StoredDrive> drives;
     try {
-        for (int k = 1; k < argc; ++k)
-            drives.push_back(LoadSkdumpFile(argv[k]));
+        for (int k = first; k < argc; ++k) {
+            StoredDrive drive = LoadSkdumpFile(argv[k]);
+            if (usb) {
+                drive.BusType = BusUsb;
+                drive.Bridge = AtaBridge::Translates;
+            }
+            drives.push_back(std::move(drive));
+        }
     } catch (const Exception& e) {
         std::fprintf(stderr, "qm-smart-replay: %s\n", e.Message.c_str());
         return 1;
     }
 
+    const auto disks = static_cast<std::int32_t>(drives.size());
     StoredBlocksDrive io(std::move(drives));
     TStringList lines;
-    for (std::int32_t n = 0; n < argc - 1; ++n) {
+    for (std::int32_t n = 0; n < disks; ++n) {
         TDriveResult drive;
         TSmartResult smart;
         const bool ok = ReadSmartInfo(io, n, drive, smart);

@@ -2,9 +2,10 @@
 """Checks the console logs of the QEMU disk boots.
 
 Each guest prints marked sections (see qemu-init.sh): the whole disks of /sys/block, smartctl's
-identity and attribute table of every disk, and qm-disks' and qm-smart-report's output in
-base64. The disks the guest found are matched to the configured ones through smartctl, and
-every report block and inventory line is compared with what smartctl read in the same boot.
+identity and attribute table (or NVMe health log) of every disk, and qm-disks' and
+qm-smart-report's output in base64. The disks the guest found are matched to the configured ones
+through smartctl, and every report block and inventory line is compared with what smartctl read
+in the same boot.
 """
 
 import argparse
@@ -75,8 +76,9 @@ def smartctl_rows(lines):
     return rows
 
 
-def judge(rows):
-    """What the report must say about each attribute row, and the summary lines."""
+def judge(rows, failing=()):
+    """What the report must say about each attribute row, and the summary lines; the rows whose
+    IDs are in failing are failing whatever their values."""
     best, states, failed = 100, [], 0
     temperature, realloc = 0, 0
     for r in rows:
@@ -93,12 +95,53 @@ def judge(rows):
                 state = "Warning"
             else:
                 state = "OK"
+        if r["id"] in failing:
+            failed += state not in ("Failing Now", "Failed In Past")
+            state = "Failing Now"
         states.append(state)
         if r["id"] == 5 and 0 < r["raw"] < 2147483647:
             realloc = r["raw"]
         if r["id"] == 194:
             temperature = r["raw"] & 0xFF
     return states, failed, temperature, realloc
+
+
+def smartctl_nvme(lines):
+    """The fields of smartctl's NVMe health log section: "Name: number ..." by name."""
+    fields = {}
+    for line in lines:
+        m = re.match(r"^([A-Za-z][A-Za-z .]*?):\s+(0x[0-9a-fA-F]+|[\d,]+)", line)
+        if m:
+            fields[re.sub(r"\s+", " ", m.group(1))] = int(m.group(2).replace(",", ""), 0)
+    return fields
+
+
+# The report's rows for an NVMe health log: ATA attribute ID, how it is made from smartctl's
+# fields (current = worst, threshold, raw), its flags (1 pre-failure, 0x10 event count), and the
+# critical-warning bits that make it "Failing Now".
+NVME_ROWS = [
+    (9, lambda f: (100, 0, f["Power On Hours"]), 0x10, 0),
+    (12, lambda f: (100, 0, f["Power Cycles"]), 0x10, 0),
+    (174, lambda f: (100, 0, f["Unsafe Shutdowns"]), 0x10, 0),
+    (187, lambda f: (100, 0, f["Media and Data Integrity Errors"]), 0x10, 0x04),
+    (194, lambda f: (100, 0, f["Temperature"]), 0, 0x02),
+    (232, lambda f: (f["Available Spare"], f["Available Spare Threshold"], f["Available Spare"]), 1, 0x01),
+    (233, lambda f: (max(0, 100 - f["Percentage Used"]), 0, f["Percentage Used"]), 0, 0x38),
+    (241, lambda f: (100, 0, f["Data Units Written"] * 1000), 0x10, 0),
+    (242, lambda f: (100, 0, f["Data Units Read"] * 1000), 0x10, 0),
+]
+
+
+def nvme_rows(fields):
+    """The attribute rows smartctl's reading of an NVMe health log gives, and the IDs its critical
+    warnings fail."""
+    rows, failing = [], []
+    for attr, values, flags, warnings in NVME_ROWS:
+        current, threshold, raw = values(fields)
+        rows.append({"id": attr, "flags": flags, "value": current, "worst": current, "threshold": threshold, "raw": raw})
+        if fields["Critical Warning"] & warnings:
+            failing.append(attr)
+    return rows, failing
 
 
 def identify_model(words):
@@ -112,7 +155,8 @@ def identify(disk, sections):
     info = "\n".join(sections.get(f"smartctl-i-{disk}", ([], None))[0])
     found = {k: m.group(1).strip() for k, pat in
              (("model", r"Device Model:\s*(.*)"), ("nvme_model", r"Model Number:\s*(.*)"),
-              ("serial", r"(?i)Serial Number:\s*(.*)"), ("vendor", r"Vendor:\s*(.*)"), ("product", r"Product:\s*(.*)"))
+              ("serial", r"(?i)Serial Number:\s*(.*)"), ("vendor", r"Vendor:\s*(.*)"), ("product", r"Product:\s*(.*)"),
+              ("firmware", r"Firmware Version:\s*(.*)"))
              if (m := re.search(pat, info))}
     return found
 
@@ -120,7 +164,8 @@ def identify(disk, sections):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--boot", action="append", default=[], help="NAME=console log")
-    ap.add_argument("--disk", action="append", default=[], help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL")
+    ap.add_argument("--disk", action="append", default=[],
+                    help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL[:CRITICAL-WARNING]")
     ap.add_argument("--tools", type=int, default=2, help="0 when the guest ran no qm- tool")
     ap.add_argument("--out", help="folder for the decoded reports")
     args = ap.parse_args()
@@ -128,10 +173,11 @@ def main():
     checks = Checks()
     for boot in args.boot:
         name, log = boot.split("=", 1)
-        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors"), d.split(":")[1:]))
+        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors", "warning"), d.split(":")[1:]))
                       for d in args.disk if d.split(":", 1)[0] == name]
         for c in configured:
             c["bytes"] = int(c["bytes"])
+            c["warning"] = int(c.get("warning", "0"), 0)
             c["logical"], c["physical"] = (int(x) for x in c["sectors"].split("/"))
         print(f"== boot {name} ({log})")
         sections, done, lines = parse_console(log)
@@ -163,7 +209,7 @@ def main():
                     match = c
                 elif c["kind"] == "usb" and f'{got.get("vendor", "")} {got.get("product", "")}' == c["model"]:
                     match = c
-                elif c["kind"] == "nvme" and disk.startswith("nvme"):
+                elif c["kind"] == "nvme" and disk.startswith("nvme") and got.get("serial") == c["serial"]:
                     match = c
             if checks.expect(match is not None, f"{disk} is a configured disk", f"smartctl saw {got}"):
                 checks.expect(got.get("serial") == match["serial"], f"{disk}: smartctl reads serial {match['serial']}",
@@ -264,9 +310,19 @@ def check_identify(checks, sections, order):
                           f"drive {n} ({disk}) vendor and product from SCSI INQUIRY",
                           f"{d.get('VendorId')!r} {d.get('ProductId')!r}")
         elif c["kind"] == "nvme":
-            # Windows names NVMe the vendor of an NVMe disk; no INQUIRY goes to the namespace.
+            # Windows names NVMe the vendor of an NVMe disk; no INQUIRY goes to the namespace. Model,
+            # serial number and firmware come from Identify Controller, as smartctl reads them.
+            got = identify(disk, sections)
             checks.expect(d.get("VendorId") == "NVMe", f"drive {n} ({disk}) vendor NVMe", repr(d.get("VendorId")))
-        if c["kind"] != "ata":
+            checks.expect(d.get("SmartEnabled") == 1 and d.get("DiskBytes") == c["bytes"],
+                          f"drive {n} ({disk}) has its size and SMART (the health log)", f"{d}")
+            checks.expect((d.get("ModelNumber"), d.get("SerialNumber"), d.get("FirmwareRev")) ==
+                          (got.get("nvme_model"), c["serial"], got.get("firmware")),
+                          f"drive {n} ({disk}) model, serial and firmware of Identify Controller",
+                          f"{d.get('ModelNumber')!r} {d.get('SerialNumber')!r} {d.get('FirmwareRev')!r} != {got}")
+            checks.expect(d.get("ErrorText") == "", f"drive {n} ({disk}) identified without a failed request",
+                          repr(d.get("ErrorText")))
+        if c["kind"] == "usb":
             checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
                           f"drive {n} ({disk}) has its size and no SMART", f"{d}")
             checks.expect(d.get("SerialNumber") == c["serial"], f"drive {n} ({disk}) serial {c['serial']} from the "
@@ -311,10 +367,26 @@ def check_report(checks, name, sections, order, out):
             checks.expect(False, f"block {n} ({disk}) has content")
             continue
         size = format_size(c["bytes"]).encode()
+        smartctl_a = sections.get(f"smartctl-A-{disk}", ([], None))[0]
         if c["kind"] == "ata":
             drive = f"Model: {c['model']}, Serial: {c['serial']}, Size = ".encode() + size
             checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))
-            check_attributes(checks, n, disk, rest[1:], sections.get(f"smartctl-A-{disk}", ([], None))[0])
+            check_attributes(checks, n, disk, rest[1:], smartctl_rows(smartctl_a))
+        elif c["kind"] == "nvme":
+            model = identify(disk, sections).get("nvme_model", "")
+            drive = f"Model: {model}, Serial: {c['serial']}, Size = ".encode() + size
+            checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))
+            fields = smartctl_nvme(smartctl_a)
+            if not checks.expect("Critical Warning" in fields and fields["Critical Warning"] == c["warning"],
+                                 f"block {n} ({disk}): smartctl reads critical warning {c['warning']:#04x}",
+                                 str(fields)):
+                continue
+            rows, failing = nvme_rows(fields)
+            check_attributes(checks, n, disk, rest[1:], rows, failing)
+            if c["warning"]:
+                checks.expect(len(rest) > 3 and rest[3].startswith(b"Result: SMART Test Failed, Bad Attributes "),
+                              f"block {n} ({disk}) with critical warnings has the failed result line",
+                              repr(rest[3] if len(rest) > 3 else rest))
         else:
             m = re.match(rb"^Model: (.*), Serial: (.*), Size = (.*)$", rest[0])
             ok = checks.expect(m is not None, f"block {n} ({disk}) drive line", repr(rest[0]))
@@ -327,11 +399,10 @@ def check_report(checks, name, sections, order, out):
                           repr(rest[1:]))
 
 
-def check_attributes(checks, n, disk, rest, smartctl_lines):
-    rows = smartctl_rows(smartctl_lines)
+def check_attributes(checks, n, disk, rest, rows, failing=()):
     if not checks.expect(len(rows) > 0, f"block {n} ({disk}): smartctl read attributes"):
         return
-    states, failed, temperature, realloc = judge(rows)
+    states, failed, temperature, realloc = judge(rows, failing)
     want_result = b"Result: SMART Test PASSED" if failed == 0 else b"Result: SMART Test Failed, Bad Attributes %d" % failed
     want = [b"Temp : %d\xb0C" % temperature, b"Realloc Sec: %d" % realloc, want_result, HEADER]
     checks.expect(rest[:4] == want, f"block {n} ({disk}) temperature, realloc, result and header lines",

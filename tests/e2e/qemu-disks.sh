@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the Linux drive back end and the sysfs inventory against a real kernel's storage paths:
 # a Debian kernel boots under QEMU (software emulation only) with emulated AHCI, PIIX IDE, USB
-# and NVMe disks, runs qm-disks, qm-smart-report, qm-smart-run and smartctl in the guest, and the
-# console output is checked against what smartctl read from the same disks in the same boot.
+# and NVMe disks (one of them with critical warnings set), runs qm-disks, qm-smart-report,
+# qm-smart-run and smartctl in the guest, and the console output is checked against what smartctl
+# read from the same disks in the same boot.
 #
 #   qemu-disks.sh BUILD_DIR
 #
@@ -26,6 +27,9 @@ piix_model="QM E2E PIIX DISK WITH A LONG MODEL"; piix_serial="WD-WCAM12345678"; 
 piix2_model="QM E2E PIIX SECOND DISK"; piix2_serial="5QF0C1D2E3A4"; piix2_bytes=$((12 * 1048576))
 usb_vendor="QMUSB"; usb_product="E2E USB STICK"; usb_serial="QMUSB0003"; usb_bytes=$((6 * 1048576))
 nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
+# The second NVMe disk reports critical warnings: spare below threshold, reliability degraded,
+# volatile memory backup failed.
+nvme2_serial="QMNVME0005"; nvme2_bytes=$((5 * 1048576)); nvme2_warning=0x15
 
 log() { printf '[qemu-disks %s] %s\n' "$(date +%T)" "$*"; }
 
@@ -146,13 +150,14 @@ fetch_kernel
 build_initramfs
 log "kernel $kver, initramfs $(du -h "$work/initramfs.gz" | cut -f1) ($(( $(date +%s) - t0 )) s)"
 
-image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"
+image ahci "$ahci_bytes"; image usb "$usb_bytes"; image nvme "$nvme_bytes"; image nvme2 "$nvme2_bytes"
 image piix "$piix_bytes"; image piix2 "$piix2_bytes"
 
 # q35: AHCI (the chipset's own controller; 4096-byte physical sectors), USB mass storage behind
-# xHCI, NVMe with 4096-byte logical blocks. SMART is switched off on the AHCI disk before
-# each tool runs.
-boot q35 3 qm.smartoff=QMAHCI0001 -M q35 \
+# xHCI (a bridge without ATA translation), NVMe with 4096-byte logical blocks, and NVMe whose
+# health log carries critical warnings. SMART is switched off on the AHCI disk before each tool
+# runs.
+boot q35 4 qm.smartoff=QMAHCI0001 -M q35 \
     -drive "if=none,id=ahci,file=$work/ahci.img,format=raw" \
     -device "ide-hd,drive=ahci,bus=ide.0,model=$ahci_model,serial=$ahci_serial,physical_block_size=4096" \
     -device qemu-xhci,id=xhci \
@@ -160,7 +165,9 @@ boot q35 3 qm.smartoff=QMAHCI0001 -M q35 \
     -device "usb-bot,bus=xhci.0,id=bot,serial=$usb_serial" \
     -device "scsi-hd,bus=bot.0,drive=usb,vendor=$usb_vendor,product=$usb_product,serial=$usb_serial" \
     -drive "if=none,id=nvme,file=$work/nvme.img,format=raw" \
-    -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" &
+    -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" \
+    -drive "if=none,id=nvme2,file=$work/nvme2.img,format=raw" \
+    -device "nvme,drive=nvme2,serial=$nvme2_serial,smart_critical_warning=$nvme2_warning" &
 q35_pid=$!
 # pc: the PIIX IDE controller with one slave alone on each channel. The channels are probed in
 # either order, but drive 0 is always a slave while its drive number selects the master in the
@@ -186,6 +193,7 @@ python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --disk "q35:ata:$ahci_model:$ahci_serial:$ahci_bytes:512/4096" \
     --disk "q35:usb:$usb_vendor $usb_product:$usb_serial:$usb_bytes:512/512" \
     --disk "q35:nvme::$nvme_serial:$nvme_bytes:4096/4096" \
+    --disk "q35:nvme::$nvme2_serial:$nvme2_bytes:512/512:$nvme2_warning" \
     --boot "pc=$work/pc.log" \
     --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes:512/512" \
     --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" || status=1

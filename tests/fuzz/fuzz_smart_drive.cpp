@@ -9,7 +9,9 @@
 //   driver claims (4 bytes); "GEOM" media type, bytes per sector (4 bytes each), disk size
 //   (8 bytes); "INQY" and "VPD8" the INQUIRY answers; "FAIL" failing steps, 8 bytes each: the
 //   step, the error code (4 bytes), driver and IDE error, and whether the step raises instead;
-//   "DRIV" the drive number (4 bytes).
+//   "DRIV" the drive number (4 bytes); "BRDG" what a bridge does with ATA PASS-THROUGH (1 byte:
+//   refuse, translate, translate the 12-byte form only, time out); "NHLG" and "NIDC" the NVMe
+//   health log and Identify Controller block that the protocol-specific query answers with.
 // A "RAWD" block replaces the stored drive by a raw driver that answers every request from the
 // block's bytes: success or failure, the bytes it writes anywhere into the output (headers
 // included), the byte count it claims and the error it leaves.
@@ -107,11 +109,17 @@ TInput Parse(const std::uint8_t* data, std::size_t size)
                 failure.IdeError = b[k + 6];
                 if (b[k + 7] & 1)
                     failure.Raise = "Device request raised";
-                d.Failures[static_cast<DriveStep>(b[k] % 9)] = failure;
+                d.Failures[static_cast<DriveStep>(b[k] % DriveStepCount)] = failure;
                 d.OpensBeforeFailure = b[k + 7] >> 1 & 3;
             }
         } else if (tag == "DRIV")
             input.DriveNum = static_cast<std::int32_t>(Le32(b, 0));
+        else if (tag == "BRDG")
+            d.Bridge = static_cast<AtaBridge>(Byte(b, 0) % 4);
+        else if (tag == "NHLG")
+            d.NvmeHealthLog = b;
+        else if (tag == "NIDC")
+            d.NvmeIdentifyController = b;
         else if (tag == "RAWD")
             input.Raw = b;
     }

@@ -185,6 +185,22 @@ TEST(BlobReplay, EveryBlobAgreesWithSkdump)
     }
 }
 
+// The same drives behind USB bridges that translate ATA PASS-THROUGH give the same report, byte
+// for byte.
+TEST(BlobReplay, UsbBridgedDrivesGiveTheAtaReport)
+{
+    // Double quotes: the command goes through cmd.exe on Windows.
+    std::string files;
+    for (const std::string& file : BlobFiles())
+        files += " \"" + file + "\"";
+    const std::string ata = RunCommand(std::string(QM_REPLAY) + files);
+    const std::string usb = RunCommand(std::string(QM_REPLAY) + " --bus usb" + files);
+    ASSERT_NE(ata.find("===| Disk 11 |"), std::string::npos);
+    EXPECT_EQ(usb, ata);
+    EXPECT_EQ(RunCommand(std::string(QM_REPLAY) + " --bus ata" + files), ata);
+    EXPECT_EQ(RunCommand(std::string(QM_REPLAY) + " --bus scsi" + files), "");
+}
+
 TEST(BlobReplay, FujitsuTableWithHolesKeepsItsLastEntries)
 {
     StoredBlocksDrive io({LoadSkdumpFile(QM_TEST_DATA "/smart-blobs/FUJITSU_MHY2120BH--0084000D")});

@@ -3,6 +3,8 @@
 
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
+#include "smart/NvmeAdmin.h"
+#include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
 #include "smart/SysfsDisks.h"
 
@@ -227,6 +229,47 @@ TEST(DeviceAnswers, MalformedPassThroughBlocks)
     EXPECT_FALSE(parsesWith(6, 17));
     EXPECT_FALSE(parsesWith(7, 255));
     EXPECT_FALSE(parsesWith(scsi::DataBufferOffset, 10));  // data inside the header
+}
+
+// The protocol-specific queries the SMART reading sends, as the NVMe admin commands that answer
+// them: Get Log Page 02h over the whole controller, 128 double words; Identify with CNS 1.
+TEST(NvmeAdmin, CommandsOfTheQueries)
+{
+    NvmeQueryBlock block;
+    const auto health = ParseProtocolQuery(PrepareHealthLogQuery(block), 560);
+    ASSERT_TRUE(health.has_value());
+    const auto log = NvmeAdminFromQuery(*health);
+    ASSERT_TRUE(log.has_value());
+    EXPECT_EQ(log->Opcode, 0x02);
+    EXPECT_EQ(log->NamespaceId, 0xFFFFFFFFu);
+    EXPECT_EQ(log->Cdw10, 0x007F0002u);
+    EXPECT_EQ(log->Cdw11, 0u);
+    EXPECT_EQ(log->Cdw12, 0u);
+    EXPECT_EQ(log->DataLength, 512u);
+    EXPECT_GT(log->TimeoutMs, 0u);
+
+    const auto controller = ParseProtocolQuery(PrepareIdentifyControllerQuery(block), 4144);
+    ASSERT_TRUE(controller.has_value());
+    const auto identify = NvmeAdminFromQuery(*controller);
+    ASSERT_TRUE(identify.has_value());
+    EXPECT_EQ(identify->Opcode, 0x06);
+    EXPECT_EQ(identify->NamespaceId, 0u);
+    EXPECT_EQ(identify->Cdw10, 1u);
+    EXPECT_EQ(identify->DataLength, 4096u);
+
+    ProtocolQuery other = *health;
+    other.ProtocolType = 2;  // ATA
+    EXPECT_FALSE(NvmeAdminFromQuery(other).has_value());
+    other = *health;
+    other.DataType = 3;  // feature
+    EXPECT_FALSE(NvmeAdminFromQuery(other).has_value());
+    other = *health;
+    other.DataLength = 510;
+    EXPECT_FALSE(NvmeAdminFromQuery(other).has_value());
+    other = *controller;
+    other.DataLength = 512;
+    EXPECT_FALSE(NvmeAdminFromQuery(other).has_value());
+    EXPECT_FALSE(ParseProtocolQuery(PrepareHealthLogQuery(block), 559).has_value()) << "the data does not fit";
 }
 
 TEST(DeviceAnswers, StorageDescriptorLayout)

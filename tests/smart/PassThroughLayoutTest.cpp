@@ -35,6 +35,11 @@ TEST(PassThroughLayout, BothPointerWidths)
         EXPECT_EQ(layout.OutputSize, c.OutputSize);
         EXPECT_EQ(layout.BufferSize, c.BufferSize);
     }
+    // The ATA PASS-THROUGH block: the same header and areas around a 512-byte sector.
+    EXPECT_EQ(scsi::LayoutFor(4, 512).OutputSize, 588u);
+    EXPECT_EQ(scsi::LayoutFor(4, 512).BufferSize, 632u);
+    EXPECT_EQ(scsi::LayoutFor(8, 512).OutputSize, 600u);
+    EXPECT_EQ(scsi::LayoutFor(8, 512).BufferSize, 656u);
 }
 
 // The block as this build's PrepareInquiry lays it out, written out byte by byte for the width.

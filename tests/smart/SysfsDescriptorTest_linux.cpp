@@ -100,10 +100,10 @@ StoredDrive StoredFrom(const StorageDescriptorFields& fields)
     return drive;
 }
 
-std::size_t PassThroughRequests(const StoredBlocksDrive& io)
+std::size_t InquiryRequests(const StoredBlocksDrive& io)
 {
     return static_cast<std::size_t>(std::count_if(io.Requests().begin(), io.Requests().end(), [](const auto& request) {
-        return request.Code == IOCTL_SCSI_PASS_THROUGH;
+        return request.Code == IOCTL_SCSI_PASS_THROUGH && request.Input.at(blocks::scsi::Cdb) == blocks::scsi::InquiryOpcode;
     }));
 }
 
@@ -147,7 +147,7 @@ TEST(SysfsDescriptor, UsbDiskCarriesTheSerialOfItsUsbDevice)
     ASSERT_TRUE(IdentifyDrive(io, 0, "", drive));
     EXPECT_EQ(drive.SerialNumber, "QMUSB0003");
     EXPECT_EQ(drive.ErrorText, "");
-    EXPECT_EQ(PassThroughRequests(io), 1u) << "the standard INQUIRY only, no serial number page";
+    EXPECT_EQ(InquiryRequests(io), 1u) << "the standard INQUIRY only, no serial number page";
 }
 
 // Windows reports "NVMe" as the vendor of an NVMe disk; with it the identification sends no
@@ -173,7 +173,32 @@ TEST(SysfsDescriptor, NvmeDiskCarriesTheNvmeVendor)
     EXPECT_EQ(drive.VendorId, "NVMe");
     EXPECT_EQ(drive.SerialNumber, "QMNVME0004");
     EXPECT_EQ(drive.DiskBytes, 4 * 1048576);
-    EXPECT_EQ(PassThroughRequests(io), 0u);
+    EXPECT_EQ(io.Requests().size(), 3u) << "descriptor, geometry, and the refused health log query; no INQUIRY";
+    EXPECT_EQ(InquiryRequests(io), 0u);
+}
+
+// The peripheral type that keeps ATA PASS-THROUGH away from all but direct-access disks: the
+// SCSI layer's for SCSI, libata and USB disks, "unknown" for a disk without one, a disk for an
+// NVMe namespace as Windows describes it.
+TEST(SysfsDescriptor, PeripheralDeviceType)
+{
+    const struct {
+        const char* Name;
+        const char* Path;
+        std::map<std::string, std::string> Files;
+        std::uint8_t Type;
+    } cases[] = {
+        {"sda", AhciDisk.c_str(), {{"type", "0\n"}}, 0},
+        {"sdb", UsbDisk.c_str(), {{"type", "7\n"}}, 7},
+        {"nvme0n1", NvmeController.c_str(), {}, 0},
+        {"vda", "pci0000:00/0000:00:05.0/virtio2", {{"features", "0010101\n"}}, 0x1F},
+        {"mmcblk0", "pci0000:00/0000:00:1c.0/mmc_host/mmc0/mmc0:0001", {{"type", "MMC\n"}}, 0x1F},
+    };
+    for (const auto& c : cases) {
+        FakeSysfs sysfs;
+        sysfs.AddDisk(c.Name, c.Path, c.Files);
+        EXPECT_EQ(DescribeSysfsDisk(sysfs.Root(), c.Name).DeviceType, c.Type) << c.Name;
+    }
 }
 
 // A libata disk: the SATA link speed makes it a SATA disk, the serial comes from the page, and

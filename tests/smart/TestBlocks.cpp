@@ -69,3 +69,69 @@ StoredDrive AtaDrive(const std::vector<TestAttr>& entries)
     drive.SmartThresholds = ThresholdBlock(entries);
     return drive;
 }
+
+StoredDrive BridgedDrive(AtaBridge bridge, const std::vector<TestAttr>& entries)
+{
+    StoredDrive drive = AtaDrive(entries);
+    drive.BusType = 7;
+    drive.Bridge = bridge;
+    drive.VendorId = "Bridge";
+    drive.ProductId = "USB Enclosure";
+    drive.SerialNumber = "BRIDGE0042";
+    drive.DiskSize = 6 * 1048576;
+    std::vector<std::uint8_t> inquiry(36, ' ');
+    const std::string fields = "BRIDGE  USB ENCLOSURE   0001";
+    std::copy(fields.begin(), fields.end(), inquiry.begin() + 8);
+    drive.Inquiry = inquiry;
+    return drive;
+}
+
+std::vector<std::uint8_t> HealthLogBlock(const HealthLogFields& fields)
+{
+    std::vector<std::uint8_t> log(512, 0);
+    const auto put = [&](std::size_t at, std::uint64_t value, std::size_t bytes) {
+        for (std::size_t n = 0; n < bytes; ++n)
+            log[at + n] = static_cast<std::uint8_t>(value >> (8 * n));
+    };
+    log[0] = fields.CriticalWarning;
+    put(1, fields.Kelvin, 2);
+    log[3] = fields.AvailableSpare;
+    log[4] = fields.SpareThreshold;
+    log[5] = fields.PercentageUsed;
+    put(32, fields.DataUnitsRead, 8);
+    put(48, fields.DataUnitsWritten, 8);
+    put(112, fields.PowerCycles, 8);
+    put(128, fields.PowerOnHours, 8);
+    put(144, fields.UnsafeShutdowns, 8);
+    put(160, fields.MediaErrors, 8);
+    return log;
+}
+
+std::vector<std::uint8_t> NvmeControllerBlock(const std::string& model, const std::string& serial,
+                                              const std::string& firmware)
+{
+    std::vector<std::uint8_t> controller(4096, 0);
+    const auto put = [&](std::size_t at, std::size_t length, const std::string& text) {
+        std::string padded = text;
+        padded.resize(length, ' ');
+        std::copy(padded.begin(), padded.end(), controller.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    put(4, 20, serial);
+    put(24, 40, model);
+    put(64, 8, firmware);
+    return controller;
+}
+
+StoredDrive NvmeDrive(const HealthLogFields& fields)
+{
+    StoredDrive drive;
+    drive.BusType = 17;
+    drive.VendorId = "NVMe";
+    drive.ProductId = "Samsung SSD 970 EVO Plus 500GB";
+    drive.SerialNumber = "0025_3885_9100_2E88.";
+    drive.BytesPerSector = 512;
+    drive.DiskSize = 500107862016;
+    drive.NvmeHealthLog = HealthLogBlock(fields);
+    drive.NvmeIdentifyController = NvmeControllerBlock("Samsung SSD 970 EVO Plus 500GB", "S4EVNX0N912345W", "2B2QEXM7");
+    return drive;
+}

@@ -28,3 +28,29 @@ void SetWord(std::vector<std::uint8_t>& identify, std::size_t word, std::uint16_
 
 // An ATA disk whose SMART tables hold the entries.
 StoredDrive AtaDrive(const std::vector<TestAttr>& entries = {{1, 0x000B, 100, 100, 0, 6}});
+
+// The same ATA disk behind a USB bridge that does what `bridge` says with ATA PASS-THROUGH; as
+// a non-ATA disk it has a size, INQUIRY data and a serial number page.
+StoredDrive BridgedDrive(AtaBridge bridge, const std::vector<TestAttr>& entries = {{1, 0x000B, 100, 100, 0, 6}});
+
+// NVMe blocks: a 512-byte health log whose fields the test sets, and an Identify Controller block.
+struct HealthLogFields {
+    std::uint8_t CriticalWarning = 0;
+    std::uint16_t Kelvin = 0;
+    std::uint8_t AvailableSpare = 0;
+    std::uint8_t SpareThreshold = 0;
+    std::uint8_t PercentageUsed = 0;
+    std::uint64_t DataUnitsRead = 0;
+    std::uint64_t DataUnitsWritten = 0;
+    std::uint64_t PowerCycles = 0;
+    std::uint64_t PowerOnHours = 0;
+    std::uint64_t UnsafeShutdowns = 0;
+    std::uint64_t MediaErrors = 0;
+};
+std::vector<std::uint8_t> HealthLogBlock(const HealthLogFields& fields);
+std::vector<std::uint8_t> NvmeControllerBlock(const std::string& model, const std::string& serial,
+                                              const std::string& firmware);
+
+// An NVMe disk as Windows describes it (vendor "NVMe", the namespace's identifier as serial
+// number) whose driver answers the health log and Identify Controller queries.
+StoredDrive NvmeDrive(const HealthLogFields& fields = {});
