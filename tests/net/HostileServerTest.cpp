@@ -3,6 +3,7 @@
 
 #include "HostileServers.h"
 
+#include "WatchedStream.h"
 #include "base/Streams.h"
 #include "net/CookieManager.h"
 #include "net/HttpClient.h"
@@ -14,23 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-// A reply buffer that remembers the largest size it ever reached or was asked to take.
-class TGrowthWatch : public TStringStream {
-public:
-    void SetSize(std::int64_t size) override
-    {
-        Largest = std::max(Largest, size);
-        TStringStream::SetSize(size);
-    }
-    std::int32_t Write(const void* buffer, std::int32_t count) override
-    {
-        const std::int32_t written = TStringStream::Write(buffer, count);
-        Largest = std::max(Largest, Size());
-        return written;
-    }
-    std::int64_t Largest = 0;
-};
 
 // The client as the main window sets it up.
 class HostileServer : public ::testing::Test {
@@ -53,7 +37,7 @@ protected:
     }
 
     THttpClient HTTP;
-    TGrowthWatch reply;
+    TWatchedStream reply;
 };
 
 } // namespace
@@ -63,11 +47,11 @@ TEST_F(HostileServer, EachEndsInItsDocumentedOutcomeKeepingNoMoreThanArrived)
     for (const THostileServer& hostile : HostileServers()) {
         TLoopbackServer server({hostile.Script});
         reply.SetSize(0);
-        reply.Largest = 0;
+        reply.LargestSize = 0;
         EXPECT_EQ(hostile.Error, Post(server.Url("/vellumbox/upload.php"))) << hostile.Name;
         EXPECT_TRUE(reply.DataString() == hostile.Body)
             << hostile.Name << ": " << reply.DataString().size() << " bytes, not " << hostile.Body.size();
-        EXPECT_EQ(reply.Largest, static_cast<std::int64_t>(hostile.Body.size())) << hostile.Name;
+        EXPECT_EQ(reply.LargestSize, static_cast<std::int64_t>(hostile.Body.size())) << hostile.Name;
         EXPECT_FALSE(HTTP.Connected()) << hostile.Name;
         ASSERT_EQ(server.Logs().size(), 1u) << hostile.Name;
         EXPECT_EQ(server.Logs()[0].Requests.size(), 1u) << hostile.Name;

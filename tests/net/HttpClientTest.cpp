@@ -2,6 +2,7 @@
 
 #include "HollowSource.h"
 #include "LoopbackServer.h"
+#include "WatchedStream.h"
 #include "base/Streams.h"
 #include "net/HttpErrors.h"
 #include "net/MultipartFormData.h"
@@ -17,23 +18,6 @@
 #include <random>
 
 namespace {
-
-// A reply buffer that remembers the largest size it was ever asked to take.
-class TWatchedStream : public TStringStream {
-public:
-    void SetSize(std::int64_t size) override
-    {
-        LargestSize = std::max(LargestSize, size);
-        TStringStream::SetSize(size);
-    }
-    std::int32_t Write(const void* buffer, std::int32_t count) override
-    {
-        const std::int32_t written = TStringStream::Write(buffer, count);
-        LargestSize = std::max(LargestSize, Size());
-        return written;
-    }
-    std::int64_t LargestSize = 0;
-};
 
 // The client as the main window sets it up.
 class HttpClient : public ::testing::Test {
