@@ -1,8 +1,8 @@
 #pragma once
 
 #include "net/SocketHandle.h"
-#include <string>
 
+#include <string>
 
 // The transport of a connection: the socket that connect opens, and how the bytes of the
 // exchange travel over it. The plain kind hands them to the socket as they are; a TLS kind
