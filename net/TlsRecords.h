@@ -8,6 +8,8 @@
 namespace TlsRecords {
 
 inline constexpr std::size_t HeaderSize = 5;
+// The content type of an alert record (a warning, an error, or the close of the session).
+inline constexpr unsigned char AlertType = 21;
 // The longest record body a peer may send: 2^14 bytes of content and 2,048 of protection.
 inline constexpr std::size_t MaxBodySize = 16384 + 2048;
 
