@@ -28,6 +28,7 @@ for tool in php python3 stunnel openssl; do command -v "$tool" >/dev/null || ski
 
 rm -rf "$work"
 mkdir -p "$work/received" "$work/run"
+work=$(cd "$work" && pwd)
 children=()
 finish() {
   for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
