@@ -6,6 +6,7 @@
 #include "net/HttpErrors.h"
 #include "net/MultipartFormData.h"
 #include "net/NetMessages.h"
+#include "net/SslSocketIOHandler.h"
 
 #include <string>
 
@@ -194,11 +195,12 @@ void TCustomHttpClient::ConnectAndSend(THttpRequest& request, THttpResponse& res
         request.URL = url_.FullUrl(false, false);
         request.ConnectionKind = secure ? TConnectionKind::TlsThroughProxy : TConnectionKind::Proxy;
     }
-    // This program has no TLS transport, so https cannot be carried.
-    if (secure)
-        throw EIOHandlerInvalid(NetMessages::InvalidIOHandler);
+    if (request.ConnectionKind == TConnectionKind::TlsThroughProxy)
+        throw ENetError("An https URL cannot be reached through a proxy server.");
 
-    if (ProtocolVersion == THttpVersion::pv1_0) {
+    if (request.ConnectionKind == TConnectionKind::Tls) {
+        request.Connection.clear();
+    } else if (ProtocolVersion == THttpVersion::pv1_0) {
         if (request.ConnectionKind == TConnectionKind::Normal && request.Connection.empty())
             request.Connection = "keep-alive";
         if (request.ConnectionKind == TConnectionKind::Proxy && request.ProxyConnection.empty())
@@ -208,6 +210,7 @@ void TCustomHttpClient::ConnectAndSend(THttpRequest& request, THttpResponse& res
     if (!response.KeepAlive())
         Disconnect();
     CheckForGracefulDisconnect(false);
+    ChooseTransport(secure);
     if (!Connected())
         Connect(ReadTimeout);
 
@@ -216,11 +219,25 @@ void TCustomHttpClient::ConnectAndSend(THttpRequest& request, THttpResponse& res
         WriteStream(*request.Source, true, false);
 }
 
+void TCustomHttpClient::ChooseTransport(bool secure)
+{
+    // A transport made for an earlier connection of the other kind goes with that connection.
+    if (ioHandler_ && ioHandlerPerConnection_ && ioHandler_->Secure() != secure)
+        Disconnect();
+    if (!ioHandler_ && secure) {
+        ioHandler_ = std::make_unique<TSslSocketIOHandler>();
+        ioHandlerPerConnection_ = true;
+    }
+    // A transport the caller gave must be able to carry the URL.
+    if (secure && !ioHandler_->Secure())
+        throw EIOHandlerInvalid(NetMessages::InvalidIOHandler);
+}
+
 std::string TCustomHttpClient::CookieList()
 {
     if (!AllowCookies || cookieManager_ == nullptr)
         return {};
-    return cookieManager_->CookieListFor(url_, false);
+    return cookieManager_->CookieListFor(url_, ioHandler_ && ioHandler_->Secure());
 }
 
 void TCustomHttpClient::TakeCookies(THttpResponse& response)

@@ -148,6 +148,9 @@ private:
 
     void PrepareRequest(THttpRequest& request);
     void ConnectAndSend(THttpRequest& request, THttpResponse& response);
+    // https needs a TLS transport: one is made for the connection unless the caller gave one,
+    // and a caller's transport that is not one raises EIOHandlerInvalid.
+    void ChooseTransport(bool secure);
     // The "Cookie" value for the current URL; empty without cookies.
     std::string CookieList();
     void TakeCookies(THttpResponse& response);

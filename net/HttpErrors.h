@@ -33,7 +33,8 @@ public:
     using ENetError::ENetError;
 };
 
-// "IOHandler value is not valid": an https URL, and no TLS transport to carry it.
+// "IOHandler value is not valid": an https URL, and a transport given to the client that is
+// not a TLS one.
 class EIOHandlerInvalid : public ENetError {
 public:
     using ENetError::ENetError;

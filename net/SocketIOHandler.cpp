@@ -3,6 +3,12 @@
 #include "net/NetMessages.h"
 #include "net/SocketErrors.h"
 
+void TSocketIOHandler::PrepareSocket()
+{
+    if (!UseNagle)
+        socket_.SetNoDelay();
+}
+
 bool TSocketIOHandler::Readable(int timeoutMs)
 {
     if (!Connected())

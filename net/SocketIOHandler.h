@@ -1,20 +1,20 @@
 #pragma once
 
+#include "net/IOHandler.h"
 #include "net/SocketHandle.h"
 
-// The transport of a connection: one socket handle, read and written directly.
-class TSocketIOHandler {
+// The plain transport: one socket handle, read and written directly.
+class TSocketIOHandler : public TIOHandler {
 public:
-    TSocketHandle& Socket() { return socket_; }
-    bool Connected() const { return socket_.HandleAllocated(); }
+    TSocketHandle& Socket() override { return socket_; }
+    // Switches TCP_NODELAY on when UseNagle is false.
+    void PrepareSocket() override;
 
-    // Raises EConnClosedGracefully when the socket is already closed.
-    bool Readable(int timeoutMs);
-    // Raise EClosedSocket "Disconnected." when the socket is already closed; otherwise the
-    // stack's result (a count, or SocketCallFailed).
-    int Recv(void* buffer, int length);
-    int Send(const void* buffer, int length);
-    void Close() { socket_.CloseSocket(); }
+    bool Connected() const override { return socket_.HandleAllocated(); }
+    bool Readable(int timeoutMs) override;
+    int Recv(void* buffer, int length) override;
+    int Send(const void* buffer, int length) override;
+    void Close() override { socket_.CloseSocket(); }
 
     // True: the Nagle algorithm stays on (TCP_NODELAY is never set).
     bool UseNagle = true;

@@ -3,13 +3,15 @@
 #include "net/NetMessages.h"
 #include "net/SocketErrors.h"
 #include "net/SocketStack.h"
-#include "net/TimedConnect.h"
+#include "net/ConnectThread.h"
+#include "net/SocketIOHandler.h"
 
 void TTcpClient::Connect(int timeout)
 {
-    if (!ioHandler_)
+    if (!ioHandler_) {
         ioHandler_ = std::make_unique<TSocketIOHandler>();
-    else if (ioHandler_->Connected())
+        ioHandlerPerConnection_ = true;
+    } else if (ioHandler_->Connected())
         throw EAlreadyConnected(NetMessages::AlreadyConnected);
 
     TSocketHandle& socket = ioHandler_->Socket();
@@ -28,18 +30,18 @@ void TTcpClient::Connect(int timeout)
         if (TSocketStack::NeedsLookup(Host))
             ReportStatus(TConnectionStatus::hsResolving, Host);
         socket.SetPeer(SocketStack().ResolveHost(Host), Port);
-        if (!ioHandler_->UseNagle)
-            socket.SetNoDelay();
+        ioHandler_->PrepareSocket();
 
         ReportStatus(TConnectionStatus::hsConnecting, socket.PeerIP);
         if (timeout == DefaultTimeout || timeout == 0)
             socket.Connect();
         else
-            ConnectWithTimeout(socket, timeout);
+            TConnectThread(socket).WaitFor(timeout);
         socket.ReadLocalAddress();
         socket.ReadPeerAddress();
+        ioHandler_->StartSession(Host);
     } catch (...) {
-        socket.CloseSocket();
+        ioHandler_->Close();
         throw;
     }
     ReportStatus(TConnectionStatus::hsConnected);

@@ -23,11 +23,20 @@ void TTcpConnection::Disconnect()
     closedGracefully_ = true;
     if (ioHandler_) {
         ioHandler_->Close();
-        ioHandler_.reset();
+        if (ioHandlerPerConnection_)
+            ioHandler_.reset();
     }
     if (OnDisconnected)
         OnDisconnected(*this);
     ReportStatus(TConnectionStatus::hsDisconnected);
+}
+
+void TTcpConnection::SetIOHandler(std::unique_ptr<TIOHandler> handler)
+{
+    if (Connected())
+        Disconnect();
+    ioHandler_ = std::move(handler);
+    ioHandlerPerConnection_ = false;
 }
 
 void TTcpConnection::DisconnectSocket()
@@ -74,8 +83,8 @@ int TTcpConnection::Receive(bool raiseIfDisconnected, int timeout, bool raiseOnT
                 throw EReadTimeout(NetMessages::ReadTimeout);
             return -1;
         }
-        recvBuffer_.resize(static_cast<size_t>(ReceiveBufferSize));
-        result = ioHandler_->Recv(recvBuffer_.data(), ReceiveBufferSize);
+        recvBuffer_.SetSize(static_cast<size_t>(ReceiveBufferSize));
+        result = ioHandler_->Recv(recvBuffer_.Data(), ReceiveBufferSize);
         if (result == SocketCallFailed) {
             TSocketStack& stack = SocketStack();
             stack.RaiseOnSocketError(result, {WinsockError::SocketShutDown, WinsockError::ConnectionAborted});
@@ -86,7 +95,7 @@ int TTcpConnection::Receive(bool raiseIfDisconnected, int timeout, bool raiseOnT
                 throw ESocketError(code);
             result = 0;
         } else if (result > 0) {
-            inputBuffer_.Append(recvBuffer_.data(), static_cast<size_t>(result));
+            inputBuffer_.Append(recvBuffer_.Data(), static_cast<size_t>(result));
         } else {
             closedGracefully_ = true;
         }

@@ -2,14 +2,14 @@
 
 #include "net/ManagedBuffer.h"
 #include "net/NetComponent.h"
-#include "net/SocketIOHandler.h"
+#include "net/IOHandler.h"
+#include "net/SimpleBuffer.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 class TStream;
 
@@ -58,7 +58,10 @@ public:
 
     TManagedBuffer& InputBuffer() { return inputBuffer_; }
     bool ClosedGracefully() const { return closedGracefully_; }
-    TSocketIOHandler* IOHandler() { return ioHandler_.get(); }
+    TIOHandler* IOHandler() { return ioHandler_.get(); }
+    // Gives the connection a transport of the caller's choice, kept from connect to connect;
+    // without one, connect makes a plain one that lasts until the next disconnect.
+    void SetIOHandler(std::unique_ptr<TIOHandler> handler);
 
     int ReadTimeout = 0;
     int MaxLineLength = 16384;
@@ -70,8 +73,9 @@ public:
     std::function<void(TTcpConnection& sender)> OnDisconnected;
 
 protected:
-    // Created by connect and destroyed by disconnect.
-    std::unique_ptr<TSocketIOHandler> ioHandler_;
+    std::unique_ptr<TIOHandler> ioHandler_;
+    // The transport was made for one connection and goes at its disconnect.
+    bool ioHandlerPerConnection_ = false;
     TManagedBuffer inputBuffer_;
     bool closedGracefully_ = false;
 
@@ -81,7 +85,7 @@ private:
     // Moves up to limit (all when negative) buffered bytes into the stream; returns their count.
     std::int64_t AppendBuffered(TStream& stream, std::int64_t limit);
 
-    std::vector<char> recvBuffer_;
+    TSimpleBuffer recvBuffer_;
     std::optional<std::string> writeBuffer_;
     int writeBufferThreshold_ = -1;
 };

@@ -7,6 +7,7 @@
 #include "net/HttpErrors.h"
 #include "net/MultipartFormData.h"
 #include "net/SocketErrors.h"
+#include "net/SocketIOHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -189,8 +190,10 @@ TEST_F(HttpClient, TheHostValueNamesThePortUnlessItIs80)
 
 TEST_F(HttpClient, UnsupportedProtocolsFailBeforeAnythingIsSent)
 {
-    EXPECT_EQ(Outcome("https://127.0.0.1/vellumbox/upload.php"), "error: IOHandler value is not valid");
     EXPECT_EQ(Outcome("ftp://127.0.0.1/x"), "error: ");
+    // A transport given to the client that cannot carry https.
+    HTTP.SetIOHandler(std::make_unique<TSocketIOHandler>());
+    EXPECT_EQ(Outcome("https://127.0.0.1/vellumbox/upload.php"), "error: IOHandler value is not valid");
     EXPECT_FALSE(HTTP.Connected());
 }
 
