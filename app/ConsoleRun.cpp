@@ -2,7 +2,6 @@
 
 #include "app/Unit1.h"
 #include "base/FileStream.h"
-#include "base/FileSystem.h"
 
 #include <cmath>
 
@@ -116,6 +115,7 @@ public:
                  std::move(operations.Now)},
                 options.UploadURL)
     {
+        form_.KeepReportFile = options.Keep;
     }
 
     int Run()
@@ -134,7 +134,8 @@ public:
         form_.HandleEvent([this] { form_.FormShow(); });
         view_.SetStage(ConsoleStage::Running);
         form_.HandleEvent([this] { form_.btnScanClick(); });
-        form_.HandleEvent([this] { KeepReport(); });
+        if (options_.Keep && !uploader_.FileName.empty())
+            streams_.Err("Report kept in " + uploader_.FileName + "\n");
         form_.HandleEvent([this] { form_.FormClose(); });
 
         if (outputFailed_)
@@ -161,17 +162,6 @@ private:
         const std::int32_t total = Truncated(form_.DiskNum.MaxValue) - first + 1;
         streams_.Err(ProgressLine(n - first + 1, total, ok, drive, smart) + "\n");
         return ok;
-    }
-
-    // The run deletes the file it uploaded; the same lines saved again under the same name are
-    // the same bytes.
-    void KeepReport()
-    {
-        if (!options_.Keep || uploader_.FileName.empty())
-            return;
-        if (!FileExists(uploader_.FileName))
-            form_.Memo1.SaveToFile(uploader_.FileName);
-        streams_.Err("Report kept in " + uploader_.FileName + "\n");
     }
 
     const ConsoleOptions& options_;

@@ -80,7 +80,7 @@ void TForm1::btnScanClick()
     if (NotSupportedCount > 0)
         view_.ShowPlain(Messages::NotSupported);
     UploadReport(fileName);
-    if (FileExists(fileName))
+    if (!KeepReportFile && FileExists(fileName))
         RemoveFile(fileName);
 }
 

@@ -52,6 +52,8 @@ public:
     TStringList Memo1;
     std::string ResInfo;
     const std::string UploadURL;
+    // The window always deletes the report file after the upload; the terminal's run may keep it.
+    bool KeepReportFile = false;
 
 private:
     MainView& view_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MainView.h"
+#include "app/Unit1.h"
 
 #include <string>
 #include <vector>
@@ -30,3 +31,15 @@ public:
     void ShowPreview(const std::string& text) override { Events.push_back("preview: " + text); }
     void Close() override { Closed = true; }
 };
+
+// The customer's contact details typed into the window and each field left, so that the run's
+// checks pass.
+inline void EnterValidContact(FakeMainView& view, TForm1& form)
+{
+    view.User = "Jo Smith";
+    view.Phone = "0412 555 019";
+    view.Email = "jo@example.com";
+    form.edUserExit();
+    form.edPhoneExit();
+    form.edEmailExit();
+}

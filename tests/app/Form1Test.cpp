@@ -82,15 +82,7 @@ protected:
         view.Events.clear();
     }
 
-    void EnterValidContact()
-    {
-        view.User = "Jo Smith";
-        view.Phone = "0412 555 019";
-        view.Email = "jo@example.com";
-        form.edUserExit();
-        form.edPhoneExit();
-        form.edEmailExit();
-    }
+    void EnterValidContact() { ::EnterValidContact(view, form); }
 
     void Run() { form.HandleEvent([this] { form.btnScanClick(); }); }
 };

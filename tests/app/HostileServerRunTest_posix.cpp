@@ -16,12 +16,7 @@ struct TRun {
     explicit TRun(const std::string& url) : form(view, (system.Loaded(), system.Operations()), url)
     {
         form.HandleEvent([&] { form.FormShow(); });
-        view.User = "Jo Smith";
-        view.Phone = "0412 555 019";
-        view.Email = "jo@example.com";
-        form.edUserExit();
-        form.edPhoneExit();
-        form.edEmailExit();
+        EnterValidContact(view, form);
     }
     ~TRun() { form.HandleEvent([&] { form.FormClose(); }); }
 

@@ -26,12 +26,7 @@ protected:
         form.HandleEvent([&] { form.FormShow(); });
         ASSERT_EQ(view.Events.size(), 1u) << view.Events.front();
         view.Events.clear();
-        view.User = "Jo Smith";
-        view.Phone = "0412 555 019";
-        view.Email = "jo@example.com";
-        form.edUserExit();
-        form.edPhoneExit();
-        form.edEmailExit();
+        EnterValidContact(view, form);
     }
 
     void TearDown() override { form.HandleEvent([&] { form.FormClose(); }); }

@@ -4,6 +4,8 @@
 #include "base/PhysicalDrives.h"
 #include "wmi/SysfsDiskDrives.h"
 
+#include "ObjectTexts.h"
+
 #include "tests/sysfs/SysfsMachines.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +20,6 @@ struct InventoriedDisk {
     std::string Name;   // the /sys/block entry
     std::string Model;  // the Model property of its Win32_DiskDrive object; empty when it has none
 };
-
-std::string Property(const std::string& text, const std::string& name)
-{
-    const std::string start = "\t" + name + " = ";
-    const size_t at = text.find(start);
-    if (at == std::string::npos)
-        return {};
-    const size_t from = at + start.size();
-    return text.substr(from, text.find(";\n", from) - from);
-}
 
 void ExpectInventory(const std::function<void(const SysfsTree&)>& machine, const std::vector<InventoriedDisk>& expected)
 {

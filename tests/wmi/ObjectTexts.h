@@ -4,6 +4,18 @@
 
 // Win32_DiskDrive object texts as the WMI scripting objects hand them over.
 
+// The value of one property in such a text as written there (texts keep their quotes); empty
+// when the object has no such property.
+inline std::string Property(const std::string& text, const std::string& name)
+{
+    const std::string start = "\t" + name + " = ";
+    const size_t at = text.find(start);
+    if (at == std::string::npos)
+        return {};
+    const size_t from = at + start.size();
+    return text.substr(from, text.find(";\n", from) - from);
+}
+
 // A Windows 10 machine with one SATA SSD: properties in alphabetical order, 64-bit values
 // quoted, backslashes doubled, LF line ends.
 inline const std::string WindowsSsd =

@@ -3,6 +3,8 @@
 #include "wmi/DiskDriveInventory.h"
 #include "wmi/SysfsDiskDrives.h"
 
+#include "ObjectTexts.h"
+
 #include "FakeWbemServices.h"
 
 #include <gtest/gtest.h>
@@ -107,16 +109,6 @@ std::string IdentifyAttribute(const std::string& model)
         text += word;
     }
     return text;
-}
-
-std::string Property(const std::string& text, const std::string& name)
-{
-    const std::string start = "\t" + name + " = ";
-    const size_t at = text.find(start);
-    if (at == std::string::npos)
-        return {};
-    const size_t from = at + start.size();
-    return text.substr(from, text.find(";\n", from) - from);
 }
 
 std::string RunCommand(const std::string& command)
