@@ -6,7 +6,7 @@
 # over links planted under the report's name must end with the create error, and a ws2_32.dll
 # planted beside the program and in its folder must never be loaded. On the way, the task bar
 # must show the one button "QM Smart Test" from the greeting on, and a field must be judged only
-# when the focus moves on to another control of the window.
+# when the focus moves on to another control of the window. The program runs signed.
 # usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
 # build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
 # build-windows/e2e/ or build-windows64/e2e/.
@@ -36,6 +36,13 @@ cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$
 cmake --build "$work/build" --target QMSmartTest wine-windowtext planted-ws2_32 >/dev/null
 program=$work/bin/QMSmartTest.exe
 windowtext=$work/build/app/win32/wine-windowtext.exe
+
+# The program runs signed, as the business hands it out: Authenticode with a code-signing
+# certificate from a test authority made for this run.
+. "$root/tests/e2e/code-signing.sh"
+signing_certificate "$work/signing" "e2e password"
+QM_SIGN_PKCS12="$work/signing/signer.p12" QM_SIGN_PASSWORD="e2e password" "$root/scripts/sign-windows" "$program"
+osslsigncode verify -CAfile "$work/signing/authority.pem" -in "$program" >/dev/null
 
 # A ws2_32.dll that records being loaded, planted beside the program and in its current folder.
 for folder in "$work/bin" "$work/run"; do
