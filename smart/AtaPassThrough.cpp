@@ -1,5 +1,7 @@
 #include "smart/AtaPassThrough.h"
 
+#include "smart/RequestLimits.h"
+
 #include <algorithm>
 
 namespace {
@@ -12,7 +14,6 @@ constexpr std::uint8_t ProtocolPioDataIn = 4;
 constexpr std::uint8_t CheckCondition = 0x20;
 constexpr std::uint8_t DataInBlocksInCount = 0x0E;
 constexpr std::uint8_t DeviceBit = 0x10;
-constexpr std::uint32_t SmartTimeoutMs = 15000;
 
 constexpr std::uint16_t DriverMask = 0x0F;
 constexpr std::uint16_t DriverSense = 0x08;
@@ -100,7 +101,7 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
     }
     request.Direction = dataIn ? SgDirection::FromDevice : SgDirection::None;
     request.DataLength = dataIn ? static_cast<std::uint32_t>(smartout::DataSize) : 0;
-    request.TimeoutMs = SmartTimeoutMs;
+    request.TimeoutMs = AtaCommandLimitSeconds * 1000;
     return request;
 }
 
