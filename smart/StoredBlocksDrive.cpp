@@ -46,11 +46,10 @@ std::optional<std::size_t> DriveIndex(const std::string& path)
     return index;
 }
 
-std::vector<std::uint8_t> Sector(const std::vector<std::uint8_t>& block)
+// The bytes a stored block sends: the block, at most one sector of it.
+Bytes Sector(const std::vector<std::uint8_t>& block)
 {
-    std::vector<std::uint8_t> sector(smartout::DataSize, 0);
-    std::copy_n(block.begin(), std::min(block.size(), sector.size()), sector.begin());
-    return sector;
+    return Bytes(block).first(std::min(block.size(), smartout::DataSize));
 }
 
 // Fixed-format sense data with a sense key and an additional sense code.
@@ -340,9 +339,7 @@ bool StoredBlocksDrive::AnswerProtocolQuery(const StoredDrive& drive, std::span<
     const auto& stored = healthLog ? drive.NvmeHealthLog : drive.NvmeIdentifyController;
     if (!stored)
         return Fail(ErrorNotSupported);
-    std::vector<std::uint8_t> data(query->DataLength, 0);
-    std::copy_n(stored->begin(), std::min(stored->size(), data.size()), data.begin());
-    bytesReturned = CompleteProtocolQuery(output, *query, data);
+    bytesReturned = CompleteProtocolQuery(output, *query, *stored);
     return true;
 }
 

@@ -43,8 +43,9 @@ struct StoredDrive {
     // Drivers that return fewer descriptor bytes than they fill in.
     std::optional<std::uint32_t> DescriptorBytesReturned;
 
-    // ATA answers: 512-byte blocks, a shorter one zero-filled to its end. A drive without a
-    // block rejects that command the way a drive aborts it. A packet device answers IDENTIFY
+    // ATA answers: 512-byte blocks. A shorter one is sent as it is, a short transfer with good
+    // status, as a drive or bridge that stops early does. A drive without a block rejects that
+    // command the way a drive aborts it. A packet device answers IDENTIFY
     // PACKET DEVICE and rejects IDENTIFY DEVICE; other drives the other way round.
     bool PacketDevice = false;
     std::optional<std::vector<std::uint8_t>> Identify;
@@ -62,7 +63,8 @@ struct StoredDrive {
     AtaBridge Bridge = AtaBridge::Refuses;
 
     // NVMe answers to the protocol-specific property query: the health log and the Identify
-    // Controller block. Without one the query for it is refused, as by a driver without it.
+    // Controller block, a shorter one sent short. Without one the query for it is refused, as by
+    // a driver without it.
     std::optional<std::vector<std::uint8_t>> NvmeHealthLog;
     std::optional<std::vector<std::uint8_t>> NvmeIdentifyController;
 

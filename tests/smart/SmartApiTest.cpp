@@ -65,6 +65,12 @@ TEST(ReadSmartInfo, ErrorTexts)
     StoredDrive usb = AtaDrive();
     usb.BusType = 7;
     usb.Inquiry = std::vector<std::uint8_t>(36, 0x20);
+    StoredDrive shortIdentify = AtaDrive();
+    shortIdentify.Identify->resize(300);
+    StoredDrive shortData = AtaDrive();
+    shortData.SmartData->resize(100);
+    StoredDrive noThresholdBytes = AtaDrive();
+    noThresholdBytes.SmartThresholds = std::vector<std::uint8_t>();
 
     const struct {
         const char* Name;
@@ -85,6 +91,13 @@ TEST(ReadSmartInfo, ErrorTexts)
         {"thresholds", Failing(AtaDrive(), DriveStep::ReadThresholds, {1117, 11, 0x51, {}}), false,
          "SMART Read Threshold Command Failed: The request could not be performed because of an I/O device "
          "error; DriverStatus: ; bIDEStatus=0051"},
+        // Good status with fewer bytes than a block is a failed read, never a table cut short.
+        {"short identify", shortIdentify, false, "SMART Not Supported"},
+        {"short read data", shortData, false,
+         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; bIDEStatus=0000"},
+        {"no threshold bytes", noThresholdBytes, false,
+         "SMART Read Threshold Command Failed: the drive sent 0 of 512 bytes; DriverStatus: No error; "
+         "bIDEStatus=0000"},
         {"exception in identification", Failing(AtaDrive(), DriveStep::Identify, {0, 0, 0, " bad block \r\n"}),
          false, "SMART Failed - bad block"},
         {"exception before data", Failing(AtaDrive(), DriveStep::ReadData, {0, 0, 0, "gone"}), false,
