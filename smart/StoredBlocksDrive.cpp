@@ -3,6 +3,7 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
+#include "smart/RequestLimits.h"
 
 #include "base/Exception.h"
 #include "base/FileStream.h"
@@ -179,6 +180,8 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
         return Fail(ErrorInvalidParameter);
     requests_.push_back({found->second, code, std::vector<std::uint8_t>(input.begin(), input.end()), output.size()});
     const StoredDrive& drive = drives_[found->second];
+    if (TakesItsTime(drive, code, input))
+        return Fail(ErrorSemaphoreTimeout);
     switch (code) {
     case IOCTL_STORAGE_QUERY_PROPERTY:
         return AnswerQuery(drive, input, output, bytesReturned);
@@ -192,6 +195,31 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
     default:
         return Fail(ErrorInvalidFunction);
     }
+}
+
+bool StoredBlocksDrive::TakesItsTime(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input)
+{
+    if (drive.Pace == DevicePace::Prompt)
+        return false;
+    std::uint32_t limit = 0;
+    switch (code) {
+    case SMART_SEND_DRIVE_COMMAND:
+    case SMART_RCV_DRIVE_DATA:
+        limit = SmartInterfaceLimitSeconds;
+        break;
+    case IOCTL_SCSI_PASS_THROUGH:
+        limit = input.size() >= scsi::HeaderSize ? Get32(input, scsi::TimeOutValue) : 0;
+        break;
+    case IOCTL_STORAGE_QUERY_PROPERTY:
+        if (QueriedProperty(input) != protocol::DeviceProtocolSpecificProperty)
+            return false;
+        limit = NvmeAdminLimitSeconds;
+        break;
+    default:
+        return false;
+    }
+    secondsTaken_ += limit;
+    return drive.Pace == DevicePace::Stalls;
 }
 
 bool StoredBlocksDrive::AnswerQuery(const StoredDrive& drive, std::span<const std::uint8_t> input,
