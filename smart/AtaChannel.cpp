@@ -40,7 +40,9 @@ bool SmartInterfaceChannel::Send(std::uint32_t code, const SmartRequestBlock& re
         reason = io_.LastErrorText();
         return false;
     }
-    return code != SMART_RCV_DRIVE_DATA || WholeBlockCame(returned > smartout::Data ? returned - smartout::Data : 0, reason);
+    // The data area follows the 16-byte head of the output block.
+    const auto dataBytes = static_cast<std::uint32_t>(returned > smartout::Data ? returned - smartout::Data : 0);
+    return code != SMART_RCV_DRIVE_DATA || WholeBlockCame(dataBytes, reason);
 }
 
 bool AtaTranslationChannel::Send(std::uint32_t code, const SmartRequestBlock& request, MutableBytes output,

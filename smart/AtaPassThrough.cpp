@@ -179,8 +179,8 @@ AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const 
 std::uint32_t SmartOutputOfAtaCommand(MutableBytes output, const AtaCommandResult& result, bool dataIn, Bytes data)
 {
     const AtaOutcome& outcome = result.Outcome;
-    const Bytes answer = dataIn && outcome.Completed ? data.first(std::min<std::size_t>(result.Transferred, data.size()))
-                                                     : Bytes();
+    const std::size_t came = std::min<std::size_t>(result.Transferred, data.size());
+    const Bytes answer = dataIn && outcome.Completed ? data.first(came) : Bytes();
     return FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
 }
 

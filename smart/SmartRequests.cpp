@@ -113,6 +113,8 @@ Bytes AtaPassThroughData(const AtaPassThroughBlock& block)
 
 std::uint32_t AtaPassThroughDataReturned(const AtaPassThroughBlock& block, std::uint32_t bytesReturned)
 {
-    const std::uint32_t reached = bytesReturned > scsi::DataArea ? bytesReturned - static_cast<std::uint32_t>(scsi::DataArea) : 0;
-    return std::min({Get32(block, scsi::DataTransferLength), reached, static_cast<std::uint32_t>(scsi::AtaDataAreaSize)});
+    const auto dataArea = static_cast<std::uint32_t>(scsi::DataArea);
+    const std::uint32_t reached = bytesReturned > dataArea ? bytesReturned - dataArea : 0;
+    return std::min({Get32(block, scsi::DataTransferLength), reached,
+                     static_cast<std::uint32_t>(scsi::AtaDataAreaSize)});
 }
