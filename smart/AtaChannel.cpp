@@ -10,13 +10,24 @@ namespace {
 
 using namespace blocks;
 
+// The request went out and came back; `returned` is what the control request gave back.
 bool SendTranslated(DriveHandle& handle, const SmartRequestBlock& request, bool dataIn, AtaCdbForm form,
-                    AtaPassThroughBlock& block)
+                    AtaPassThroughBlock& block, std::uint32_t& returned)
 {
-    std::uint32_t returned = 0;
     PrepareAtaPassThrough(block, AtaPassThroughRequest(TaskFileFromSmartRequest(request), dataIn,
                                                        form == AtaCdbForm::Twelve));
     return SendAtaPassThrough(handle, block, returned);
+}
+
+// A data-in command that ended well but brought fewer bytes than a block is a failed read: the
+// bytes that never came would read as zeros, a table cut short and judged as if whole.
+bool WholeBlockCame(std::uint32_t dataBytes, std::string& reason)
+{
+    if (dataBytes >= smartout::DataSize)
+        return true;
+    reason = Format("the drive sent %u of %u bytes", static_cast<unsigned>(dataBytes),
+                    static_cast<unsigned>(smartout::DataSize));
+    return false;
 }
 
 } // namespace
@@ -25,10 +36,13 @@ bool SmartInterfaceChannel::Send(std::uint32_t code, const SmartRequestBlock& re
                                  std::string& reason)
 {
     std::uint32_t returned = 0;
-    if (handle_.IoControl(code, std::span(request).first(smartin::SentSize), output, returned))
-        return true;
-    reason = io_.LastErrorText();
-    return false;
+    if (!handle_.IoControl(code, std::span(request).first(smartin::SentSize), output, returned)) {
+        reason = io_.LastErrorText();
+        return false;
+    }
+    // The data area follows the 16-byte head of the output block.
+    const auto dataBytes = static_cast<std::uint32_t>(returned > smartout::Data ? returned - smartout::Data : 0);
+    return code != SMART_RCV_DRIVE_DATA || WholeBlockCame(dataBytes, reason);
 }
 
 bool AtaTranslationChannel::Send(std::uint32_t code, const SmartRequestBlock& request, MutableBytes output,
@@ -36,7 +50,8 @@ bool AtaTranslationChannel::Send(std::uint32_t code, const SmartRequestBlock& re
 {
     const bool dataIn = code == SMART_RCV_DRIVE_DATA;
     AtaPassThroughBlock block;
-    if (!SendTranslated(handle_, request, dataIn, form_, block)) {
+    std::uint32_t returned = 0;
+    if (!SendTranslated(handle_, request, dataIn, form_, block, returned)) {
         reason = io_.LastErrorText();
         return false;
     }
@@ -44,6 +59,10 @@ bool AtaTranslationChannel::Send(std::uint32_t code, const SmartRequestBlock& re
     if (!outcome.Completed) {
         FillSmartOutput(output, ata::DriverErrorIde, outcome.Error, {});
         reason = Format("ATA PASS-THROUGH ended with ATA status %.2Xh", static_cast<unsigned>(outcome.Status));
+        return false;
+    }
+    if (dataIn && !WholeBlockCame(AtaPassThroughDataReturned(block, returned), reason)) {
+        FillSmartOutput(output, 0, 0, {});
         return false;
     }
     FillSmartOutput(output, 0, 0, dataIn ? AtaPassThroughData(block) : Bytes());
@@ -55,9 +74,17 @@ std::optional<AtaCdbForm> ProbeAtaTranslation(DriveHandle& handle, std::int32_t 
     const SmartRequestBlock identify = IdentifyRequest(driveNum, false);
     AtaPassThroughBlock block;
     for (const AtaCdbForm form : {AtaCdbForm::Sixteen, AtaCdbForm::Twelve}) {
-        if (SendTranslated(handle, identify, true, form, block) && AtaPassThroughOutcome(block).Completed &&
+        std::uint32_t returned = 0;
+        if (!SendTranslated(handle, identify, true, form, block, returned))
+            continue;
+        const AtaOutcome outcome = AtaPassThroughOutcome(block);
+        std::string reason;
+        if (outcome.Completed && WholeBlockCame(AtaPassThroughDataReturned(block, returned), reason) &&
             IsValidIdentifyBlock(AtaPassThroughData(block)))
             return form;
+        // The drive or the bridge ran the command and failed it: the other form would too.
+        if (!outcome.Completed && !outcome.FormRefused)
+            return std::nullopt;
     }
     return std::nullopt;
 }

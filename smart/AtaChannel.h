@@ -22,8 +22,8 @@ public:
 
     // Sends the command of the request block with SMART_SEND_DRIVE_COMMAND (no data) or
     // SMART_RCV_DRIVE_DATA (a 512-byte block into the data area); the output span's size is the
-    // length announced. False when it failed, with the reason: the system's message, or what the
-    // drive answered.
+    // length announced. False when it failed, with the reason: the system's message, what the
+    // drive answered, or how many bytes of a data block came when fewer than 512 did.
     virtual bool Send(std::uint32_t code, const SmartRequestBlock& request, blocks::MutableBytes output,
                       std::string& reason) = 0;
 };
@@ -53,6 +53,8 @@ private:
 };
 
 // Asks the drive for IDENTIFY DEVICE through ATA PASS-THROUGH: the 16-byte form, then the 12-byte
-// form when the first one is refused, fails or brings no valid identify block. The form that
-// brought a valid block, or nothing; each form goes out at most once.
+// form when the first one is refused (ILLEGAL REQUEST, a host or driver error), the request fails
+// (a time-out) or it brings no whole, valid identify block; not when the drive or the bridge ran
+// it and failed it (ABORTED COMMAND and other sense keys). The form that brought a whole valid
+// block, or nothing; each form goes out at most once.
 std::optional<AtaCdbForm> ProbeAtaTranslation(DriveHandle& handle, std::int32_t driveNum);

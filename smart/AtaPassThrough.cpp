@@ -1,5 +1,7 @@
 #include "smart/AtaPassThrough.h"
 
+#include "smart/RequestLimits.h"
+
 #include <algorithm>
 
 namespace {
@@ -12,14 +14,12 @@ constexpr std::uint8_t ProtocolPioDataIn = 4;
 constexpr std::uint8_t CheckCondition = 0x20;
 constexpr std::uint8_t DataInBlocksInCount = 0x0E;
 constexpr std::uint8_t DeviceBit = 0x10;
-constexpr std::uint32_t SmartTimeoutMs = 15000;
 
 constexpr std::uint16_t DriverMask = 0x0F;
 constexpr std::uint16_t DriverSense = 0x08;
+constexpr std::uint8_t SenseKeyNone = 0x00;
 constexpr std::uint8_t SenseKeyRecovered = 0x01;
 constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
-constexpr std::uint8_t AscInvalidOpcode = 0x20;
-constexpr std::uint8_t AscInvalidFieldInCdb = 0x24;
 constexpr std::uint8_t AtaStatusReturnDescriptor = 0x09;
 constexpr std::uint8_t AtaStatusError = 0x01;
 constexpr std::uint8_t AtaStatusDeviceFault = 0x20;
@@ -27,6 +27,7 @@ constexpr std::uint8_t AtaStatusReady = 0x50;
 constexpr std::uint8_t AtaErrorAbort = 0x04;
 
 struct SenseData {
+    bool Known = false;  // fixed or descriptor format, long enough to hold the key
     std::uint8_t Key = 0;
     std::uint8_t Asc = 0;
     std::uint8_t Ascq = 0;
@@ -43,6 +44,7 @@ SenseData ParseSense(Bytes sense)
         return parsed;
     const std::uint8_t format = sense[0] & 0x7F;
     if ((format == 0x72 || format == 0x73) && sense.size() >= 8) {
+        parsed.Known = true;
         parsed.Key = sense[1] & 0x0F;
         parsed.Asc = sense[2];
         parsed.Ascq = sense[3];
@@ -57,11 +59,12 @@ SenseData ParseSense(Bytes sense)
             at += length;
         }
     } else if ((format == 0x70 || format == 0x71) && sense.size() >= 14) {
+        parsed.Known = true;
         parsed.Key = sense[2] & 0x0F;
         parsed.Asc = sense[12];
         parsed.Ascq = sense[13];
         // ATA PASS-THROUGH information: error and status in the INFORMATION field.
-        if (parsed.Key == SenseKeyRecovered && parsed.Asc == 0x00 && parsed.Ascq == 0x1D) {
+        if (parsed.Asc == 0x00 && parsed.Ascq == 0x1D) {
             parsed.AtaError = sense[3];
             parsed.AtaStatus = sense[4];
         }
@@ -100,7 +103,7 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
     }
     request.Direction = dataIn ? SgDirection::FromDevice : SgDirection::None;
     request.DataLength = dataIn ? static_cast<std::uint32_t>(smartout::DataSize) : 0;
-    request.TimeoutMs = SmartTimeoutMs;
+    request.TimeoutMs = AtaCommandLimitSeconds * 1000;
     return request;
 }
 
@@ -135,22 +138,23 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
         return outcome;
     }
     const SenseData parsed = ParseSense(sense);
-    if (parsed.AtaStatus) {
-        outcome.Status = *parsed.AtaStatus;
+    // The sense key says whether the translator ran the command; the registers it returns say
+    // how the drive ended it. A translator that refuses a form may still fill in a status
+    // descriptor (often 50h), which must not make the refusal a success.
+    const bool ran = parsed.Known ? parsed.Key == SenseKeyNone || parsed.Key == SenseKeyRecovered
+                                  : scsiStatus == scsi::StatusGood;
+    if (ran) {
+        outcome.Status = parsed.AtaStatus.value_or(AtaStatusReady);
         outcome.Error = parsed.AtaError.value_or(0);
         outcome.Completed = (outcome.Status & (AtaStatusError | AtaStatusDeviceFault)) == 0;
         return outcome;
     }
-    if (scsiStatus == scsi::StatusGood) {
-        outcome.Completed = true;
-        outcome.Status = AtaStatusReady;
-        return outcome;
-    }
-    // A translator without the 16-byte form refuses its opcode or one of its fields.
-    outcome.FormRefused = parsed.Key == SenseKeyIllegalRequest &&
-                          (parsed.Asc == AscInvalidOpcode || parsed.Asc == AscInvalidFieldInCdb);
-    outcome.Error = AtaErrorAbort;
-    outcome.Status = AtaStatusReady | AtaStatusError;
+    // ILLEGAL REQUEST: the translator refused the CDB (its opcode or a field), so the command
+    // never reached the drive in this form. Any other key (ABORTED COMMAND, NOT READY, ...) means
+    // the drive or the bridge ran it and it failed: another form would fare no better.
+    outcome.FormRefused = parsed.Known && parsed.Key == SenseKeyIllegalRequest;
+    outcome.Error = parsed.AtaError.value_or(AtaErrorAbort);
+    outcome.Status = parsed.AtaStatus.value_or(AtaStatusReady | AtaStatusError);
     return outcome;
 }
 
@@ -165,10 +169,19 @@ AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const 
             continue;
         }
         result.Outcome = DecodeAtaOutcome(answer.ScsiStatus, answer.HostStatus, answer.DriverStatus, answer.Sense);
+        result.Transferred = answer.Transferred;
         if (!result.Outcome.FormRefused)
             break;
     }
     return result;
+}
+
+std::uint32_t SmartOutputOfAtaCommand(MutableBytes output, const AtaCommandResult& result, bool dataIn, Bytes data)
+{
+    const AtaOutcome& outcome = result.Outcome;
+    const std::size_t came = std::min<std::size_t>(result.Transferred, data.size());
+    const Bytes answer = dataIn && outcome.Completed ? data.first(came) : Bytes();
+    return FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
 }
 
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request)

@@ -79,16 +79,25 @@ struct SgAnswer {
 // Sends one SG_IO request and gives its answer.
 using SgSender = std::function<SgAnswer(const SgRequest&)>;
 
-// An ATA command's outcome, or the system error of the request that could not be sent.
+// An ATA command's outcome and the data bytes it transferred, or the system error of the
+// request that could not be sent.
 struct AtaCommandResult {
     AtaOutcome Outcome;
     int SystemError = 0;
+    std::uint32_t Transferred = 0;
 };
 
 // Sends an ATA command through ATA PASS-THROUGH: the 16-byte form, and the 12-byte form when the
 // 16-byte one is refused in any way (FormRefused, or the kernel refused the request). The result
 // is that of the last form sent.
 AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send);
+
+// The SMART interface's output block for a command that was sent: the driver error and IDE
+// error register of its outcome, and for a completed data-in command the bytes that actually
+// came (the start of `data`, as many as were transferred; a short transfer stays short, so
+// that the caller sees it was one). Gives the number of bytes returned.
+std::uint32_t SmartOutputOfAtaCommand(blocks::MutableBytes output, const AtaCommandResult& result, bool dataIn,
+                                      blocks::Bytes data);
 
 // The SG_IO request of a SCSI_PASS_THROUGH block.
 SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request);

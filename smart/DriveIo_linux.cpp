@@ -200,10 +200,8 @@ private:
             taskFile, dataIn, [&](const SgRequest& request) { return RunSgIo(fd, request, data, SenseBufferSize); });
         if (result.SystemError != 0)
             return Fail(result.SystemError);
-        const AtaOutcome& outcome = result.Outcome;
-        const Bytes answer = dataIn && outcome.Completed ? Bytes(data) : Bytes();
-        bytesReturned = FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
-        return outcome.Completed || Fail(EIO);
+        bytesReturned = SmartOutputOfAtaCommand(output, result, dataIn, data);
+        return result.Outcome.Completed || Fail(EIO);
     }
 
     bool Geometry(int fd, const std::string& name, std::span<std::uint8_t> output, std::uint32_t& bytesReturned)

@@ -1,19 +1,15 @@
 #include "smart/NvmeAdmin.h"
 
+#include "smart/RequestLimits.h"
+
 using namespace blocks;
-
-namespace {
-
-constexpr std::uint32_t AdminTimeoutMs = 15000;
-
-} // namespace
 
 std::optional<NvmeAdminCommand> NvmeAdminFromQuery(const ProtocolQuery& query)
 {
     if (query.ProtocolType != protocol::ProtocolNvme)
         return std::nullopt;
     NvmeAdminCommand command;
-    command.TimeoutMs = AdminTimeoutMs;
+    command.TimeoutMs = NvmeAdminLimitSeconds * 1000;
     command.DataLength = query.DataLength;
     if (query.DataType == protocol::NvmeLogPage) {
         if (query.DataLength == 0 || query.DataLength % 4 != 0 || query.RequestValue > 0xFF)

@@ -1,12 +1,12 @@
 #include "smart/SmartRequests.h"
 
+#include "smart/RequestLimits.h"
+
 #include <algorithm>
 
 namespace {
 
 using namespace blocks;
-
-constexpr std::uint32_t InquiryTimeoutSeconds = 2;
 
 SmartRequestBlock AtaRequest(std::int32_t driveNum, std::uint32_t bufferSize, std::uint8_t features,
                              std::uint8_t cylLow, std::uint8_t cylHigh, std::uint8_t command)
@@ -67,7 +67,7 @@ void PrepareInquiry(PassThroughBlock& block, bool vitalProductData, std::uint8_t
 {
     const std::uint8_t cdb[] = {scsi::InquiryOpcode, static_cast<std::uint8_t>(vitalProductData ? 1 : 0), page, 0,
                                 scsi::DataAreaSize, 0};
-    PreparePassThrough(block, cdb, scsi::DataInDirection, scsi::DataAreaSize, InquiryTimeoutSeconds);
+    PreparePassThrough(block, cdb, scsi::DataInDirection, scsi::DataAreaSize, InquiryLimitSeconds);
 }
 
 bool SendPassThrough(DriveHandle& handle, PassThroughBlock& block, std::uint32_t& bytesReturned)
@@ -109,4 +109,12 @@ AtaOutcome AtaPassThroughOutcome(const AtaPassThroughBlock& block)
 Bytes AtaPassThroughData(const AtaPassThroughBlock& block)
 {
     return std::span(block).subspan(scsi::DataArea, scsi::AtaDataAreaSize);
+}
+
+std::uint32_t AtaPassThroughDataReturned(const AtaPassThroughBlock& block, std::uint32_t bytesReturned)
+{
+    const auto dataArea = static_cast<std::uint32_t>(scsi::DataArea);
+    const std::uint32_t reached = bytesReturned > dataArea ? bytesReturned - dataArea : 0;
+    return std::min({Get32(block, scsi::DataTransferLength), reached,
+                     static_cast<std::uint32_t>(scsi::AtaDataAreaSize)});
 }

@@ -44,3 +44,6 @@ bool SendAtaPassThrough(DriveHandle& handle, AtaPassThroughBlock& block, std::ui
 // the 512-byte data area.
 AtaOutcome AtaPassThroughOutcome(const AtaPassThroughBlock& block);
 blocks::Bytes AtaPassThroughData(const AtaPassThroughBlock& block);
+// How many bytes of the data area the device filled: the transfer length the driver wrote back,
+// no more than the bytes the request returned reach into the data area.
+std::uint32_t AtaPassThroughDataReturned(const AtaPassThroughBlock& block, std::uint32_t bytesReturned);

@@ -3,6 +3,7 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
+#include "smart/RequestLimits.h"
 
 #include "base/Exception.h"
 #include "base/FileStream.h"
@@ -46,11 +47,10 @@ std::optional<std::size_t> DriveIndex(const std::string& path)
     return index;
 }
 
-std::vector<std::uint8_t> Sector(const std::vector<std::uint8_t>& block)
+// The bytes a stored block sends: the block, at most one sector of it.
+Bytes Sector(const std::vector<std::uint8_t>& block)
 {
-    std::vector<std::uint8_t> sector(smartout::DataSize, 0);
-    std::copy_n(block.begin(), std::min(block.size(), sector.size()), sector.begin());
-    return sector;
+    return Bytes(block).first(std::min(block.size(), smartout::DataSize));
 }
 
 // Fixed-format sense data with a sense key and an additional sense code.
@@ -180,6 +180,8 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
         return Fail(ErrorInvalidParameter);
     requests_.push_back({found->second, code, std::vector<std::uint8_t>(input.begin(), input.end()), output.size()});
     const StoredDrive& drive = drives_[found->second];
+    if (TakesItsTime(drive, code, input))
+        return Fail(ErrorSemaphoreTimeout);
     switch (code) {
     case IOCTL_STORAGE_QUERY_PROPERTY:
         return AnswerQuery(drive, input, output, bytesReturned);
@@ -193,6 +195,31 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
     default:
         return Fail(ErrorInvalidFunction);
     }
+}
+
+bool StoredBlocksDrive::TakesItsTime(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input)
+{
+    if (drive.Pace == DevicePace::Prompt)
+        return false;
+    std::uint32_t limit = 0;
+    switch (code) {
+    case SMART_SEND_DRIVE_COMMAND:
+    case SMART_RCV_DRIVE_DATA:
+        limit = SmartInterfaceLimitSeconds;
+        break;
+    case IOCTL_SCSI_PASS_THROUGH:
+        limit = input.size() >= scsi::HeaderSize ? Get32(input, scsi::TimeOutValue) : 0;
+        break;
+    case IOCTL_STORAGE_QUERY_PROPERTY:
+        if (QueriedProperty(input) != protocol::DeviceProtocolSpecificProperty)
+            return false;
+        limit = NvmeAdminLimitSeconds;
+        break;
+    default:
+        return false;
+    }
+    secondsTaken_ += limit;
+    return drive.Pace == DevicePace::Stalls;
 }
 
 bool StoredBlocksDrive::AnswerQuery(const StoredDrive& drive, std::span<const std::uint8_t> input,
@@ -340,9 +367,7 @@ bool StoredBlocksDrive::AnswerProtocolQuery(const StoredDrive& drive, std::span<
     const auto& stored = healthLog ? drive.NvmeHealthLog : drive.NvmeIdentifyController;
     if (!stored)
         return Fail(ErrorNotSupported);
-    std::vector<std::uint8_t> data(query->DataLength, 0);
-    std::copy_n(stored->begin(), std::min(stored->size(), data.size()), data.begin());
-    bytesReturned = CompleteProtocolQuery(output, *query, data);
+    bytesReturned = CompleteProtocolQuery(output, *query, *stored);
     return true;
 }
 

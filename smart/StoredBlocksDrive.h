@@ -24,6 +24,11 @@ inline constexpr int DriveStepCount = 11;
 // commands in both forms or in the 12-byte form only, or never answer (the request times out).
 enum class AtaBridge { Refuses, Translates, TranslatesTwelveOnly, TimesOut };
 
+// A device that answers at once; one that answers each request just before its time limit
+// ends; or one that stalls, so that each request fails when its time limit ends ("The semaphore
+// timeout period has expired"). No time passes in a test: the limits are added up instead.
+enum class DevicePace { Prompt, AnswersAtLimit, Stalls };
+
 struct StoredFailure {
     unsigned ErrorCode = 1;            // the system error the failed request leaves
     std::uint8_t DriverError = 0;      // byte 4 of a SMART output block
@@ -43,8 +48,9 @@ struct StoredDrive {
     // Drivers that return fewer descriptor bytes than they fill in.
     std::optional<std::uint32_t> DescriptorBytesReturned;
 
-    // ATA answers: 512-byte blocks, a shorter one zero-filled to its end. A drive without a
-    // block rejects that command the way a drive aborts it. A packet device answers IDENTIFY
+    // ATA answers: 512-byte blocks. A shorter one is sent as it is, a short transfer with good
+    // status, as a drive or bridge that stops early does. A drive without a block rejects that
+    // command the way a drive aborts it. A packet device answers IDENTIFY
     // PACKET DEVICE and rejects IDENTIFY DEVICE; other drives the other way round.
     bool PacketDevice = false;
     std::optional<std::vector<std::uint8_t>> Identify;
@@ -62,9 +68,14 @@ struct StoredDrive {
     AtaBridge Bridge = AtaBridge::Refuses;
 
     // NVMe answers to the protocol-specific property query: the health log and the Identify
-    // Controller block. Without one the query for it is refused, as by a driver without it.
+    // Controller block, a shorter one sent short. Without one the query for it is refused, as by
+    // a driver without it.
     std::optional<std::vector<std::uint8_t>> NvmeHealthLog;
     std::optional<std::vector<std::uint8_t>> NvmeIdentifyController;
+
+    // How long the device takes over each request that reaches it (ATA commands, SCSI and NVMe
+    // commands; not the storage descriptor and the geometry, which the system answers itself).
+    DevicePace Pace = DevicePace::Prompt;
 
     std::map<DriveStep, StoredFailure> Failures;
     // With an Open failure set, the opens before it that still succeed.
@@ -92,6 +103,10 @@ public:
     int OpenHandles() const { return static_cast<int>(open_.size()); }
     int OpenCount(std::size_t drive) const { return opens_.at(drive); }
     const std::vector<RecordedRequest>& Requests() const { return requests_; }
+    // The seconds the devices that are not prompt took: the time limits of the requests they got,
+    // added up. A pass-through request's limit is the one its block carries; a SMART interface
+    // request's and an NVMe query's those the Linux back end gives them (smart/RequestLimits.h).
+    std::uint64_t SecondsTaken() const { return secondsTaken_; }
 
 protected:
     bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
@@ -100,6 +115,9 @@ protected:
 
 private:
     bool Fail(unsigned code);
+    // Adds the time limit of a request that reaches a device that is not prompt; true when the
+    // device stalls and the request is to fail with a time-out.
+    bool TakesItsTime(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input);
     bool StepFails(const StoredDrive& drive, DriveStep step, std::span<std::uint8_t> smartOutput);
     bool AnswerQuery(const StoredDrive& drive, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
                      std::uint32_t& bytesReturned);
@@ -119,6 +137,7 @@ private:
     std::intptr_t nextHandle_ = 100;
     unsigned lastError_ = 0;
     std::vector<RecordedRequest> requests_;
+    std::uint64_t secondsTaken_ = 0;
 };
 
 // A drive from the tagged blocks skdump saves (IDFY, SMDT, SMTH; others ignored): an ATA disk

@@ -68,20 +68,31 @@ void InquireScsiDrive(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
     }
 }
 
-void IdentifyNonAta(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
+bool ReadDiskGeometry(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
 {
     std::array<std::uint8_t, geometry::BufferSize> geometryBlock{};
     std::uint32_t returned = 0;
     if (!handle.IoControl(IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, {}, geometryBlock, returned)) {
         drive.ErrorText = "IOCTL_DISK_GET_DRIVE_GEOMETRY_EX failed: " + io.LastErrorText();
-        return;
+        return false;
     }
     ApplyDiskGeometry(geometryBlock, drive);
+    return true;
+}
+
+void InquireScsiDriveGuarded(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
+{
     try {
         InquireScsiDrive(io, handle, drive);
     } catch (...) {
         drive.ErrorText = "Exception Getting SCSI Drive Inquiry Information";
     }
+}
+
+void IdentifyNonAta(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
+{
+    if (ReadDiskGeometry(io, handle, drive))
+        InquireScsiDriveGuarded(io, handle, drive);
 }
 
 // The ATA path: SMART ENABLE OPERATIONS, then IDENTIFY DEVICE, through the channel.
@@ -128,20 +139,24 @@ bool IdentifyBridgedAta(DriveIo& io, DriveHandle& handle, std::int32_t driveNum,
     return true;
 }
 
-// An NVMe disk is identified as on the non-ATA path. When its driver then answers the health log
-// query, the drive counts as one with SMART on, and the Identify Controller block, where the
-// driver gives it, names its model, serial number and firmware. A driver that refuses the query
-// leaves the drive as it was.
+// An NVMe disk is identified as on the non-ATA path, and its driver is then asked for the health
+// log whatever the INQUIRY commands gave: some NVMe drivers refuse SCSI pass-through, and the
+// drive then keeps its descriptor's texts. A driver that answers the query counts as one with
+// SMART on, even when its answer does not hold the whole log (the reading then fails with that,
+// rather than the drive passing for one without SMART); the Identify Controller block, where the
+// driver gives it whole, names its model, serial number and firmware. A driver that refuses the
+// query leaves the drive as it was.
 void IdentifyNvme(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
 {
-    IdentifyNonAta(io, handle, drive);
-    if (!drive.ErrorText.empty())
+    if (!ReadDiskGeometry(io, handle, drive))
         return;
+    InquireScsiDriveGuarded(io, handle, drive);
     NvmeQueryBlock block;
     Bytes data;
-    if (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data) !=
-        NvmeQueryResult::Answered)
+    if (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data) ==
+        NvmeQueryResult::Failed)
         return;
+    drive.ErrorText.clear();
     if (SendNvmeQuery(handle, block, PrepareIdentifyControllerQuery(block), nvme::IdentifySize, data) ==
         NvmeQueryResult::Answered)
         ApplyNvmeIdentify(data, drive);

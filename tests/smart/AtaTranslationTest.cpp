@@ -93,8 +93,9 @@ TEST(AtaTranslation, CommandBlocksInBothForms)
     EXPECT_EQ(scsi::AtaOutputSize, sizeof(void*) == 4 ? 588u : 600u);
 }
 
-// Which bridges get which commands, at most one refused request per form, and how the drive then
-// ends: read as an ATA disk, or identified as today and "SMART Not Supported".
+// Which bridges get which commands, at most one refused request per form (none after the drive
+// or the bridge ran one and failed it), and how the drive then ends: read as an ATA disk, failed
+// when a block comes short, or identified as today and "SMART Not Supported".
 TEST(AtaTranslation, BridgesAndTheRequestsTheyCost)
 {
     StoredDrive garbage = BridgedDrive(AtaBridge::Translates);
@@ -109,6 +110,14 @@ TEST(AtaTranslation, BridgesAndTheRequestsTheyCost)
     unknownType.DeviceType = scsi::UnknownDeviceType;
     StoredDrive sas = BridgedDrive(AtaBridge::Translates);
     sas.BusType = 10;
+    StoredDrive abortsIdentify = BridgedDrive(AtaBridge::Translates);
+    abortsIdentify.Identify.reset();
+    StoredDrive halfIdentify = BridgedDrive(AtaBridge::Translates);
+    halfIdentify.Identify->resize(256);
+    StoredDrive noDataBytes = BridgedDrive(AtaBridge::Translates);
+    noDataBytes.SmartData = Bytes();
+    StoredDrive shortThresholds = BridgedDrive(AtaBridge::TranslatesTwelveOnly);
+    shortThresholds.SmartThresholds->resize(511);
 
     const struct {
         const char* Name;
@@ -127,6 +136,13 @@ TEST(AtaTranslation, BridgesAndTheRequestsTheyCost)
         {"drive aborts READ DATA", abortsReadData, {0x85, 0x85, 0x85, 0x85}, false,
          "SMART Read Attr Command Failed: ATA PASS-THROUGH ended with ATA status 51h; DriverStatus: Error from "
          "IDE controller; bIDEStatus=0004"},
+        {"drive aborts IDENTIFY: no second form", abortsIdentify, {0x85, 0x12}, false, "SMART Not Supported"},
+        {"half an IDENTIFY block", halfIdentify, {0x85, 0xA1, 0x12}, false, "SMART Not Supported"},
+        {"good status, no READ DATA bytes", noDataBytes, {0x85, 0x85, 0x85, 0x85}, false,
+         "SMART Read Attr Command Failed: the drive sent 0 of 512 bytes; DriverStatus: No error; bIDEStatus=0000"},
+        {"511 threshold bytes", shortThresholds, {0x85, 0xA1, 0xA1, 0xA1, 0xA1, 0xA1}, false,
+         "SMART Read Threshold Command Failed: the drive sent 511 of 512 bytes; DriverStatus: No error; "
+         "bIDEStatus=0000"},
         {"CD/DVD drive", cdWriter, {0x12}, false, "SMART Not Supported"},
         {"unknown device type", unknownType, {0x12}, false, "SMART Not Supported"},
     };

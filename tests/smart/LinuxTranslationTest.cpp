@@ -81,6 +81,14 @@ TEST(AtaPassThrough, OutcomeFromSense)
     invalidField[12] = 0x24;
     Bytes truncated = descriptorOk;
     truncated[7] = 40;  // claims more descriptors than were written
+    Bytes refusedWithRegisters = descriptorOk;  // ILLEGAL REQUEST, yet a status descriptor of 50h
+    refusedWithRegisters[1] = 0x05;
+    refusedWithRegisters[2] = 0x24;
+    refusedWithRegisters[3] = 0x00;
+    Bytes abortedWithRegisters = descriptorOk;  // ABORTED COMMAND with a status of 50h
+    abortedWithRegisters[1] = 0x0B;
+    Bytes otherIllegalRequest = invalidOpcode;
+    otherIllegalRequest[12] = 0x26;  // invalid field in parameter list
 
     const struct {
         const char* Name;
@@ -101,6 +109,9 @@ TEST(AtaPassThrough, OutcomeFromSense)
         {"host failure", 0, 7, 0, {}, false, true, 0},
         {"driver timeout", 0, 0, 0x06, {}, false, true, 0},
         {"truncated descriptors", 2, 0, 0x08, truncated, true, false, 0},
+        {"ILLEGAL REQUEST with registers 50h", 2, 0, 0x08, refusedWithRegisters, false, true, 0},
+        {"ILLEGAL REQUEST, another field", 2, 0, 0x08, otherIllegalRequest, false, true, 0x04},
+        {"ABORTED COMMAND with registers 50h", 2, 0, 0x08, abortedWithRegisters, false, false, 0},
     };
     for (const auto& c : cases) {
         const AtaOutcome outcome = DecodeAtaOutcome(c.ScsiStatus, c.Host, c.Driver, c.Sense);
@@ -123,8 +134,9 @@ Bytes FixedSense(std::uint8_t key, std::uint8_t asc)
 
 // The 12-byte ATA PASS-THROUGH goes out whenever the 16-byte one is refused, however the
 // refusal comes: the translator's ILLEGAL REQUEST for the opcode (ASC 20h) or for a field of the
-// CDB (ASC 24h), a host or driver error, or the kernel refusing the request; not when the drive
-// ran the command, whatever it answered.
+// CDB (ASC 24h), even with a status descriptor, a host or driver error, or the kernel refusing
+// the request; not when the drive or the bridge ran the command, whatever it answered. The SMART
+// output block then holds the data bytes that came, no more (SG_IO's residual count).
 TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
 {
     Bytes ataAbort(22, 0);
@@ -137,7 +149,20 @@ TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
     ataAbort[11] = 0x04;
     ataAbort[21] = 0x51;
 
-    SgAnswer good;
+    Bytes refusedWithRegisters = ataAbort;
+    refusedWithRegisters[1] = 0x05;
+    refusedWithRegisters[2] = 0x20;
+    refusedWithRegisters[3] = 0x00;
+    refusedWithRegisters[11] = 0x00;
+    refusedWithRegisters[21] = 0x50;
+    Bytes abortedWithRegisters = refusedWithRegisters;
+    abortedWithRegisters[1] = 0x0B;
+
+    SgAnswer good{0, 0, 0, 0, {}, 512};
+    SgAnswer halfBlock{0, 0, 0, 0, {}, 256};
+    SgAnswer noData{0, 0, 0, 0, {}, 0};
+    SgAnswer refusedLikeDone{0, 2, 0, 0x08, refusedWithRegisters, 0};
+    SgAnswer abortedLikeDone{0, 2, 0, 0x08, abortedWithRegisters, 0};
     SgAnswer invalidOpcode{0, 2, 0, 0x08, FixedSense(0x05, 0x20), 0};
     SgAnswer invalidField{0, 2, 0, 0x08, FixedSense(0x05, 0x24), 0};
     SgAnswer hostError{0, 0, 0x07, 0, {}, 0};
@@ -153,17 +178,22 @@ TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
         std::vector<std::uint8_t> Opcodes;
         bool Completed;
         int SystemError;
+        std::uint32_t BytesReturned;  // of the SMART output block, when the request was sent
     } cases[] = {
-        {"16-byte form runs", good, good, {0x85}, true, 0},
-        {"drive aborts the command", aborted, good, {0x85}, false, 0},
-        {"drive not ready", notReady, good, {0x85}, false, 0},
-        {"ILLEGAL REQUEST, invalid opcode", invalidOpcode, good, {0x85, 0xA1}, true, 0},
-        {"ILLEGAL REQUEST, invalid field in CDB", invalidField, good, {0x85, 0xA1}, true, 0},
-        {"host error", hostError, good, {0x85, 0xA1}, true, 0},
-        {"driver error", driverError, good, {0x85, 0xA1}, true, 0},
-        {"kernel refuses the request", kernelRefusal, good, {0x85, 0xA1}, true, 0},
-        {"both forms refused", invalidField, invalidOpcode, {0x85, 0xA1}, false, 0},
-        {"kernel refuses both", kernelRefusal, SgAnswer{5, 0, 0, 0, {}, 0}, {0x85, 0xA1}, false, 5},
+        {"16-byte form runs", good, good, {0x85}, true, 0, 528},
+        {"half a block comes", halfBlock, good, {0x85}, true, 0, 272},
+        {"no data comes", noData, good, {0x85}, true, 0, 16},
+        {"drive aborts the command", aborted, good, {0x85}, false, 0, 16},
+        {"drive not ready", notReady, good, {0x85}, false, 0, 16},
+        {"ABORTED COMMAND with registers 50h", abortedLikeDone, good, {0x85}, false, 0, 16},
+        {"ILLEGAL REQUEST, invalid opcode", invalidOpcode, good, {0x85, 0xA1}, true, 0, 528},
+        {"ILLEGAL REQUEST, invalid field in CDB", invalidField, good, {0x85, 0xA1}, true, 0, 528},
+        {"ILLEGAL REQUEST with registers 50h", refusedLikeDone, good, {0x85, 0xA1}, true, 0, 528},
+        {"host error", hostError, good, {0x85, 0xA1}, true, 0, 528},
+        {"driver error", driverError, good, {0x85, 0xA1}, true, 0, 528},
+        {"kernel refuses the request", kernelRefusal, good, {0x85, 0xA1}, true, 0, 528},
+        {"both forms refused", invalidField, invalidOpcode, {0x85, 0xA1}, false, 0, 16},
+        {"kernel refuses both", kernelRefusal, SgAnswer{5, 0, 0, 0, {}, 0}, {0x85, 0xA1}, false, 5, 0},
     };
     for (const auto& c : cases) {
         std::vector<std::uint8_t> opcodes;
@@ -175,6 +205,11 @@ TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
         EXPECT_EQ(opcodes, c.Opcodes) << c.Name;
         EXPECT_EQ(result.Outcome.Completed, c.Completed) << c.Name;
         EXPECT_EQ(result.SystemError, c.SystemError) << c.Name;
+        if (result.SystemError == 0) {
+            Bytes output(528, 0xEE);
+            const Bytes sector(512, 0x11);
+            EXPECT_EQ(SmartOutputOfAtaCommand(output, result, true, sector), c.BytesReturned) << c.Name;
+        }
     }
 }
 

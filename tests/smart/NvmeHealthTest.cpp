@@ -217,4 +217,48 @@ TEST(NvmeHealth, RefusedQueryLeavesTheDriveAsItWas)
     EXPECT_EQ(smart.AttrCount, 9);
 }
 
+// A health log or Identify Controller block that comes short is no reading: the bytes that never
+// came would read as a healthy drive's zeros. A driver that refuses SCSI pass-through (the serial
+// number INQUIRY fails) is still asked for the health log.
+TEST(NvmeHealth, ShortAnswersAndRefusedInquiry)
+{
+    StoredDrive emptyLog = NvmeDrive();
+    emptyLog.NvmeHealthLog = Bytes();
+    StoredDrive almostWholeLog = NvmeDrive();
+    almostWholeLog.NvmeHealthLog->resize(511);
+    StoredDrive shortController = NvmeDrive();
+    shortController.NvmeIdentifyController->resize(100);
+    StoredDrive noScsiPassThrough = NvmeDrive();
+    noScsiPassThrough.SerialNumber.reset();  // the serial number page is asked for, and refused
+    StoredDrive noScsiNoController = noScsiPassThrough;
+    noScsiNoController.NvmeIdentifyController.reset();
+
+    const char* const noLog = "SMART Read Attr Command Failed: the driver's answer holds no health log";
+    const struct {
+        const char* Name;
+        StoredDrive Drive;
+        bool Ok;
+        const char* ErrorText;
+        const char* Model;
+        const char* Serial;
+    } cases[] = {
+        {"empty health log", emptyLog, false, noLog, "Samsung SSD 970 EVO Plus 500GB", "S4EVNX0N912345W"},
+        {"511 bytes of health log", almostWholeLog, false, noLog, "Samsung SSD 970 EVO Plus 500GB", "S4EVNX0N912345W"},
+        {"short Identify Controller", shortController, true, "", "", "0025_3885_9100_2E88."},
+        {"serial number INQUIRY refused", noScsiPassThrough, true, "", "Samsung SSD 970 EVO Plus 500GB",
+         "S4EVNX0N912345W"},
+        {"INQUIRY refused, no Identify Controller", noScsiNoController, true, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        StoredBlocksDrive io({c.Drive});
+        TDriveResult drive;
+        TSmartResult smart;
+        EXPECT_EQ(ReadSmartInfo(io, 0, drive, smart), c.Ok) << c.Name;
+        EXPECT_EQ(drive.ErrorText, c.ErrorText) << c.Name;
+        EXPECT_EQ(drive.ModelNumber, c.Model) << c.Name;
+        EXPECT_EQ(drive.SerialNumber, c.Serial) << c.Name;
+        EXPECT_EQ(smart.AttrCount, c.Ok ? 9 : 0) << c.Name;
+    }
+}
+
 } // namespace

@@ -65,6 +65,12 @@ TEST(ReadSmartInfo, ErrorTexts)
     StoredDrive usb = AtaDrive();
     usb.BusType = 7;
     usb.Inquiry = std::vector<std::uint8_t>(36, 0x20);
+    StoredDrive shortIdentify = AtaDrive();
+    shortIdentify.Identify->resize(300);
+    StoredDrive shortData = AtaDrive();
+    shortData.SmartData->resize(100);
+    StoredDrive noThresholdBytes = AtaDrive();
+    noThresholdBytes.SmartThresholds = std::vector<std::uint8_t>();
 
     const struct {
         const char* Name;
@@ -85,6 +91,13 @@ TEST(ReadSmartInfo, ErrorTexts)
         {"thresholds", Failing(AtaDrive(), DriveStep::ReadThresholds, {1117, 11, 0x51, {}}), false,
          "SMART Read Threshold Command Failed: The request could not be performed because of an I/O device "
          "error; DriverStatus: ; bIDEStatus=0051"},
+        // Good status with fewer bytes than a block is a failed read, never a table cut short.
+        {"short identify", shortIdentify, false, "SMART Not Supported"},
+        {"short read data", shortData, false,
+         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; bIDEStatus=0000"},
+        {"no threshold bytes", noThresholdBytes, false,
+         "SMART Read Threshold Command Failed: the drive sent 0 of 512 bytes; DriverStatus: No error; "
+         "bIDEStatus=0000"},
         {"exception in identification", Failing(AtaDrive(), DriveStep::Identify, {0, 0, 0, " bad block \r\n"}),
          false, "SMART Failed - bad block"},
         {"exception before data", Failing(AtaDrive(), DriveStep::ReadData, {0, 0, 0, "gone"}), false,
@@ -97,6 +110,58 @@ TEST(ReadSmartInfo, ErrorTexts)
         const Outcome out = ReadOne(c.Drive);
         EXPECT_EQ(out.Ok, c.Ok) << c.Name;
         EXPECT_EQ(out.Drive.ErrorText, c.ErrorText) << c.Name;
+    }
+}
+
+// A device that takes each request's whole time limit holds the run no longer than those limits
+// add up to (README, "Which disks are read"): answering just in time, the whole reading; stalling,
+// the requests up to the first time-out, which ends that disk with its failure text. Either way
+// the run goes on with the next disk.
+TEST(ReadSmartInfo, SlowDevicesCostAtMostTheirTimeLimits)
+{
+    const auto paced = [](StoredDrive drive, DevicePace pace) {
+        drive.Pace = pace;
+        return drive;
+    };
+    StoredDrive noSerialBridge = BridgedDrive(AtaBridge::Refuses);
+    noSerialBridge.SerialNumber.reset();
+    noSerialBridge.SerialPage = std::vector<std::uint8_t>{0x00, 0x80, 0x00, 0x02, 'S', '1'};
+
+    const struct {
+        const char* Name;
+        StoredDrive Drive;
+        bool Ok;
+        const char* ErrorText;
+        std::uint64_t Seconds;
+    } cases[] = {
+        // Enable, identify, read data, read thresholds: 15 s in each ATA PASS-THROUGH form.
+        {"ATA disk answering at its limits", paced(AtaDrive(), DevicePace::AnswersAtLimit), true, "", 4 * 30},
+        {"ATA disk stalling", paced(AtaDrive(), DevicePace::Stalls), false, "SMART Not Supported", 30},
+        // The probing identify, then enable, identify, read data, read thresholds: 15 s each.
+        {"bridged disk answering at its limits", paced(BridgedDrive(AtaBridge::Translates), DevicePace::AnswersAtLimit),
+         true, "", 5 * 15},
+        {"bridge with the 12-byte form only",
+         paced(BridgedDrive(AtaBridge::TranslatesTwelveOnly), DevicePace::AnswersAtLimit), true, "", 6 * 15},
+        // Both forms of the probe, then the standard INQUIRY (2 s) that times out as well.
+        {"bridge stalling", paced(BridgedDrive(AtaBridge::Translates), DevicePace::Stalls), false,
+         "SMART Not Supported", 2 * 15 + 2},
+        {"refusing bridge answering at its limits", paced(noSerialBridge, DevicePace::AnswersAtLimit), false,
+         "SMART Not Supported", 2 * 15 + 2 * 2},
+        // The health log and Identify Controller while identifying, the health log for the reading.
+        {"NVMe disk answering at its limits", paced(NvmeDrive(), DevicePace::AnswersAtLimit), true, "", 3 * 15},
+        {"NVMe disk stalling", paced(NvmeDrive(), DevicePace::Stalls), false, "SMART Not Supported", 15},
+    };
+    for (const auto& c : cases) {
+        StoredBlocksDrive io({AtaDrive(), c.Drive, AtaDrive()});
+        const Outcome before = Read(io, 0);
+        const Outcome slow = Read(io, 1);
+        const Outcome after = Read(io, 2);
+        EXPECT_TRUE(before.Ok) << c.Name;
+        EXPECT_EQ(slow.Ok, c.Ok) << c.Name;
+        EXPECT_EQ(slow.Drive.ErrorText, c.ErrorText) << c.Name;
+        EXPECT_TRUE(after.Ok) << c.Name;
+        EXPECT_EQ(after.Smart.AttrCount, 1) << c.Name;
+        EXPECT_EQ(io.SecondsTaken(), c.Seconds) << c.Name;
     }
 }
 
