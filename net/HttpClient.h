@@ -15,6 +15,7 @@ class TStream;
 class TCookieManager;
 class TMultipartFormDataStream;
 class TCustomHttpClient;
+class TBodyLimit;
 
 enum class THttpMethod { hmHead, hmGet, hmPost, hmOptions, hmTrace, hmPut, hmDelete, hmConnect };
 enum class THttpVersion { pv1_0, pv1_1 };
@@ -89,7 +90,7 @@ private:
     [[noreturn]] void RaiseProtocolError();
     // Reads the body into nothing, ReadTimeout 4,000 ms, ignoring every error.
     void DiscardBody();
-    void ReadChunked(TStream& target);
+    void ReadChunked(TBodyLimit& target);
 
     THttpExchange(const THttpExchange&) = delete;
     THttpExchange& operator=(const THttpExchange&) = delete;
