@@ -34,6 +34,11 @@ inline constexpr int InterimReplies = 100;
 inline constexpr std::int64_t BodyBytes = 64 * 1024 * 1024;
 } // namespace ReplyLimits
 
+// How long the upload waits for the server's next byte, in milliseconds, before it ends with
+// "Read Timeout": a server that stalls or a connection that died must not hold the window, and
+// the report file with the customer's details, for ever. The connect waits as long.
+inline constexpr int UploadReadTimeout = 60000;
+
 // Content-Length is a signed 32-bit count, so no larger request body can be announced.
 inline constexpr std::int64_t MaxRequestBody = 2147483647;
 
