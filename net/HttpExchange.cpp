@@ -318,8 +318,10 @@ void THttpExchange::ReadChunked(TBodyLimit& target)
         for (;;) {
             const std::string line = http_.ReadLine();
             const std::optional<std::int64_t> size = ChunkSize(line);
+            // The line comes from the server and may be long: the message quotes its start.
             if (!size)
-                throw malformed("the chunk size \"" + line + "\" is no hexadecimal number");
+                throw malformed("the chunk size \"" + (line.size() > 32 ? line.substr(0, 32) + "..." : line) +
+                                "\" is no hexadecimal number");
             if (*size == 0)
                 break;
             const std::int64_t before = target.Passed();

@@ -78,6 +78,10 @@ TEST_F(HttpClient, RepliesAndTheirOutcomes)
          "error: Reply body is not valid chunked coding: the chunk size \"-5\" is no hexadecimal number."},
         {"unreadable chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nfive\r\nhello\r\n0\r\n\r\n",
          "error: Reply body is not valid chunked coding: the chunk size \"five\" is no hexadecimal number."},
+        {"long unreadable chunk size",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(100, 'g') + "\r\nhello\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: the chunk size \"" + std::string(32, 'g') +
+             "...\" is no hexadecimal number."},
         {"empty chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n\r\nhello\r\n0\r\n\r\n",
          "error: Reply body is not valid chunked coding: the chunk size \"\" is no hexadecimal number."},
         {"chunk longer than its size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello world\r\n0\r\n\r\n",
