@@ -33,8 +33,9 @@ class HttpReportUploader : public ReportUploader {
 public:
     HttpReportUploader()
     {
-        // The window's stored settings differ from a new client's in this one setting.
+        // The window's stored settings differ from a new client's in these.
         HTTP.HTTPOptions.clear();
+        HTTP.ReadTimeout = UploadReadTimeout;
     }
 
     std::unique_ptr<PreparedUpload> Prepare(const std::string& fileName) override
@@ -59,6 +60,16 @@ SystemOperations::~SystemOperations() = default;
 void SystemOperations::Loaded()
 {
     parts_->Inventory.DiskDriveInventory1.ReadStoredSettings(".", false);
+}
+
+void SystemOperations::SetUploadReadTimeout(int milliseconds)
+{
+    parts_->Uploader.HTTP.ReadTimeout = milliseconds;
+}
+
+int SystemOperations::UploadReadTimeout() const
+{
+    return parts_->Uploader.HTTP.ReadTimeout;
 }
 
 RunOperations SystemOperations::Operations()

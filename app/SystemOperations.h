@@ -18,6 +18,10 @@ public:
     // created (it runs one deactivation, as every assignment does).
     void Loaded();
     RunOperations Operations();
+    // How long the upload waits for the server's next byte, in milliseconds; the window keeps
+    // the client's own limit of 60 s, a test or a technician's run may shorten it.
+    void SetUploadReadTimeout(int milliseconds);
+    int UploadReadTimeout() const;
 
 private:
     struct Parts;

@@ -15,6 +15,7 @@ class TStream;
 class TCookieManager;
 class TMultipartFormDataStream;
 class TCustomHttpClient;
+class TBodyLimit;
 
 enum class THttpMethod { hmHead, hmGet, hmPost, hmOptions, hmTrace, hmPut, hmDelete, hmConnect };
 enum class THttpVersion { pv1_0, pv1_1 };
@@ -32,6 +33,11 @@ inline constexpr int HeadLines = 1000;
 inline constexpr int InterimReplies = 100;
 inline constexpr std::int64_t BodyBytes = 64 * 1024 * 1024;
 } // namespace ReplyLimits
+
+// How long the upload waits for the server's next byte, in milliseconds, before it ends with
+// "Read Timeout": a server that stalls or a connection that died must not hold the window, and
+// the report file with the customer's details, for ever. The connect waits as long.
+inline constexpr int UploadReadTimeout = 60000;
 
 // Content-Length is a signed 32-bit count, so no larger request body can be announced.
 inline constexpr std::int64_t MaxRequestBody = 2147483647;
@@ -89,7 +95,7 @@ private:
     [[noreturn]] void RaiseProtocolError();
     // Reads the body into nothing, ReadTimeout 4,000 ms, ignoring every error.
     void DiscardBody();
-    void ReadChunked(TStream& target);
+    void ReadChunked(TBodyLimit& target);
 
     THttpExchange(const THttpExchange&) = delete;
     THttpExchange& operator=(const THttpExchange&) = delete;

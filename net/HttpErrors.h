@@ -27,6 +27,21 @@ public:
     using EProtocolReplyError::EProtocolReplyError;
 };
 
+// A reply whose connection closed before all of it arrived: fewer body bytes than its
+// Content-Length, or a chunked body without its last chunk. The message says how much came;
+// the bytes that did are left in the reply stream.
+class EReplyCutShort : public EProtocolReplyError {
+public:
+    using EProtocolReplyError::EProtocolReplyError;
+};
+
+// A reply body that breaks the rules of its coding (a chunk size that is no hexadecimal
+// number); the connection is closed, since where the reply ends is no longer known.
+class EReplyMalformed : public EProtocolReplyError {
+public:
+    using EProtocolReplyError::EProtocolReplyError;
+};
+
 // A URL without a port whose protocol is neither http nor https (empty message).
 class EUnknownProtocol : public ENetError {
 public:

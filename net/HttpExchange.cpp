@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace {
@@ -41,17 +42,21 @@ int ParseStatusCode(const std::string& statusLine)
     return !word.empty() && error == std::errc() && end == word.data() + word.size() ? code : -1;
 }
 
-// A chunk-size line up to its first space as a hexadecimal number; anything unreadable,
-// a size beyond 32 bits included, counts as 0 and ends the body.
-std::int64_t ChunkSize(const std::string& line)
+// The size a chunk's size line gives: the hexadecimal digits at its start, followed by nothing,
+// or by white space or the ";" of chunk extensions, which say nothing the client needs. Empty
+// when the line gives no size. A size beyond 64 bits is as good as endless: the body limit
+// stops it like any other.
+std::optional<std::int64_t> ChunkSize(const std::string& line)
 {
-    const std::string digits = line.substr(0, line.find(' '));
-    std::int64_t size = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size, 16);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || size < 0 ||
-        size > std::numeric_limits<std::int32_t>::max())
-        return 0;
-    return size;
+    const char* const first = line.data();
+    const char* const last = first + line.size();
+    std::uint64_t size = 0;
+    const auto [end, error] = std::from_chars(first, last, size, 16);
+    if (end == first || (end != last && *end != ';' && *end != ' ' && *end != '\t'))
+        return std::nullopt;
+    if (error == std::errc::result_out_of_range || size > std::uint64_t{std::numeric_limits<std::int64_t>::max()})
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(size);
 }
 
 // A stream that counts what is written to it and keeps nothing.
@@ -69,6 +74,8 @@ public:
 private:
     std::int64_t position_ = 0;
 };
+
+} // namespace
 
 // Passes a reply body on to its target up to ReplyLimits::BodyBytes: a write that would go past
 // the limit hands the bytes within it on and then raises.
@@ -90,6 +97,8 @@ public:
         passed_ += count;
         return count;
     }
+    // The body bytes passed on so far.
+    std::int64_t Passed() const { return passed_; }
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override { return target_.Seek(offset, origin); }
     std::int64_t Size() override { return target_.Size(); }
     void SetSize(std::int64_t size) override { target_.SetSize(size); }
@@ -99,6 +108,8 @@ private:
     int replyCode_;
     std::int64_t passed_ = 0;
 };
+
+namespace {
 
 // Sets the connection's read time-out for the life of the object.
 class TReadTimeoutScope {
@@ -181,7 +192,8 @@ NextStep THttpExchange::DecideNextStep()
     const int kind = code / 100;
     NextStep next = NextStep::Undecided;
 
-    if ((kind == 3 && code != 304) || !Response.Location.empty()) {
+    // A Location header alone redirects nothing: a 201 names with it what it created.
+    if (kind == 3 && code != 304) {
         std::string dest = Response.Location;
         THttpMethod method = Request.Method;
         if (http_.HandleRedirects && http_.redirectCount_ < http_.RedirectMaximum) {
@@ -252,7 +264,12 @@ void THttpExchange::RaiseProtocolError()
     TStringStream body;
     {
         const TReadTimeoutScope scope(http_, 2000);
-        ReadBody(&body);
+        try {
+            ReadBody(&body);
+        } catch (const EReplyCutShort&) {
+            // The status says more than what became of its body.
+        } catch (const EReplyMalformed&) {
+        }
     }
     throw EHttpProtocolError(Response.StatusCode, Response.StatusLine, body.DataString());
 }
@@ -264,31 +281,69 @@ void THttpExchange::ReadBody(TStream* target)
     TBodyLimit body(*target, Response.StatusCode);
     try {
         if (Response.ContentLength > 0) {
-            // A peer that closes early ends the body with what arrived.
+            const std::int64_t length = Response.ContentLength;
             try {
-                http_.ReadStream(body, Response.ContentLength);
+                http_.ReadStream(body, length);
             } catch (const EConnClosedGracefully&) {
             }
+            // What arrived stays in the stream, but a reply shorter than it announced is not the
+            // reply the server meant to send.
+            if (body.Passed() < length)
+                throw EReplyCutShort(Response.StatusCode, std::string(NetMessages::ReplyCutShort) + ": " +
+                                                              std::to_string(body.Passed()) + " of " +
+                                                              std::to_string(length) + " bytes.");
         } else if (Response.RawHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
             ReadChunked(body);
         } else if (!Response.HasContentLength()) {
+            // Nothing but the close marks the end of such a body.
             http_.ReadStream(body, -1, true);
         }
     } catch (const EReplyLimitExceeded&) {
         // The rest of the body is never read, so the connection cannot carry another reply.
         http_.Disconnect();
         throw;
+    } catch (const EReplyMalformed&) {
+        http_.Disconnect();
+        throw;
     }
 }
 
-void THttpExchange::ReadChunked(TStream& target)
+void THttpExchange::ReadChunked(TBodyLimit& target)
 {
     http_.ReportStatus(TConnectionStatus::hsStatusText, NetMessages::ChunkStarted);
-    for (std::int64_t size = ChunkSize(http_.ReadLine()); size > 0; size = ChunkSize(http_.ReadLine())) {
-        http_.ReadStream(target, size);
-        http_.ReadLine();
+    const auto malformed = [this](const std::string& what) {
+        return EReplyMalformed(Response.StatusCode, "Reply body is not valid chunked coding: " + what + ".");
+    };
+    try {
+        for (;;) {
+            const std::string line = http_.ReadLine();
+            const std::optional<std::int64_t> size = ChunkSize(line);
+            // The line comes from the server and may be long: the message quotes its start.
+            if (!size)
+                throw malformed("the chunk size \"" + (line.size() > 32 ? line.substr(0, 32) + "..." : line) +
+                                "\" is no hexadecimal number");
+            if (*size == 0)
+                break;
+            const std::int64_t before = target.Passed();
+            http_.ReadStream(target, *size);
+            if (target.Passed() - before < *size)
+                throw EConnClosedGracefully(NetMessages::ConnectionClosedGracefully);
+            if (!http_.ReadLine().empty())
+                throw malformed("a chunk of " + std::to_string(*size) + " bytes runs on past its size");
+        }
+    } catch (const EConnClosedGracefully&) {
+        throw EReplyCutShort(Response.StatusCode, std::string(NetMessages::ReplyCutShort) + ": " +
+                                                      std::to_string(target.Passed()) +
+                                                      " bytes of a chunked body, its last chunk missing.");
     }
-    http_.ReadLine();
+    // The trailer: header lines up to an empty line, read so that the next reply on the
+    // connection starts where it should. A close in it loses nothing of the body.
+    try {
+        for (int lines = 0; !http_.ReadLine().empty(); ++lines)
+            if (lines == ReplyLimits::HeadLines)
+                RefuseReply("Reply trailer exceeds the limit of " + std::to_string(ReplyLimits::HeadLines) + " lines.");
+    } catch (const EConnClosedGracefully&) {
+    }
 }
 
 bool THttpResponse::KeepAlive()

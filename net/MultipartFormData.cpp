@@ -17,6 +17,26 @@ std::string MakeBoundary(const TDateTimeParts& t)
                                t.Second, t.Millisecond);
 }
 
+// The file name as it stands between the quotes of the part header: a quote would end the
+// name early and a line break the header, so those become %22, %0D and %0A as browsers send
+// them; every other byte goes as it is.
+std::string QuotedFileName(const std::string& name)
+{
+    std::string quoted;
+    quoted.reserve(name.size());
+    for (const char c : name) {
+        if (c == '"')
+            quoted += "%22";
+        else if (c == '\r')
+            quoted += "%0D";
+        else if (c == '\n')
+            quoted += "%0A";
+        else
+            quoted += c;
+    }
+    return quoted;
+}
+
 } // namespace
 
 // ---- TFormDataField ----
@@ -78,7 +98,7 @@ std::string TFormDataField::PartHeader() const
     const std::string& boundary = Body().Boundary();
     std::string head = "--" + boundary + CRLF + "Content-Disposition: form-data; name=\"" + fieldName_ + "\"";
     if (HasContent() && !fileName_.empty())
-        return head + "; filename=\"" + fileName_ + "\"" + CRLF + "Content-Type: " + contentType_ + CRLF + CRLF;
+        return head + "; filename=\"" + QuotedFileName(fileName_) + "\"" + CRLF + "Content-Type: " + contentType_ + CRLF + CRLF;
     return head + CRLF + CRLF + fieldValue_ + CRLF;
 }
 

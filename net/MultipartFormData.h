@@ -37,7 +37,8 @@ public:
     const TStringList* ContentLines() const { return lines_; }
 
     // The part header: boundary line, Content-Disposition, and for content with a file name the
-    // Content-Type and the empty line; without a file name (a plain field, or content without
+    // Content-Type and the empty line (a '"', CR or LF of the file name sent as %22, %0D, %0A,
+    // so that no name can end the header early); without a file name (a plain field, or content without
     // one) the empty line, the value and its CR LF.
     std::string PartHeader() const;
     // The bytes this field adds to the body, taken when a setter last ran; 64 bits wide, so
@@ -93,9 +94,9 @@ public:
     explicit TMultipartFormDataStream(const TDateTimeParts& now);
 
     // A field whose content is the file, opened for reading with writing by others denied
-    // until this body is destroyed. The file name is sent as given. The field is appended
-    // first; when the file cannot be opened, the open error (EFOpenError "Cannot open file
-    // ...") propagates and the field stays empty and uncounted.
+    // until this body is destroyed. The file name is sent as given, but for the escapes of
+    // PartHeader. The field is appended first; when the file cannot be opened, the open error
+    // (EFOpenError "Cannot open file ...") propagates and the field stays empty and uncounted.
     TFormDataField& AddFile(const std::string& fieldName, const std::string& fileName,
                             const std::string& contentType);
     // A plain field: name and value.

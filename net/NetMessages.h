@@ -23,4 +23,5 @@ inline constexpr const char* UndefinedSituation = "Undefined situation";
 inline constexpr const char* MethodRequiresVersion = "This request method is supported in HTTP 1.1";
 inline constexpr const char* InvalidIOHandler = "IOHandler value is not valid";
 inline constexpr const char* ChunkStarted = "Chunk Started";
+inline constexpr const char* ReplyCutShort = "Connection closed before the whole reply arrived";
 } // namespace NetMessages

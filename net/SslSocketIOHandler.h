@@ -24,8 +24,8 @@ public:
     int Send(const void* buffer, int length) override;
     void Close() override;
 
-    // The longest the handshake may take, in milliseconds: a server that stalls in it does not
-    // hold the upload, whose replies are waited for without limit.
+    // The longest the handshake may take, in milliseconds, whatever the connection's read limit:
+    // a server that stalls in it does not hold the upload.
     int HandshakeTimeout = 30000;
 
 private:

@@ -1,5 +1,6 @@
 // qm-smart-run: the whole test run of the window on a terminal, for machines without a display.
-// See ConsoleUsage for what it prints and its exit statuses.
+// See ConsoleUsage for what it prints and its exit statuses. The environment variable
+// QM_UPLOAD_READ_TIMEOUT (milliseconds) shortens or lengthens the upload's wait for the server.
 
 #include "app/ConsoleOptions.h"
 #include "app/ConsoleRun.h"
@@ -10,9 +11,11 @@
 #include "base/SystemLibrary.h"
 #include "base/Text.h"
 #include "net/SocketStack.h"
+#include "tools/ReadTimeoutSetting.h"
 #include "wmi/ComApartment.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,13 +32,14 @@ std::string EntryText(const char* argument)
 #endif
 }
 
-int Run(const ConsoleOptions& options)
+int Run(const ConsoleOptions& options, int readTimeout)
 {
     StartSocketInterface();
     const ComApartment apartment;
     // The back ends outlive the run that works with them.
     SystemOperations system;
     system.Loaded();
+    system.SetUploadReadTimeout(readTimeout);
     return RunFromConsole(options, system.Operations(), {WriteStandardOutput, WriteStandardError});
 }
 
@@ -58,8 +62,13 @@ int main(int argc, char** argv)
     if (options.Help)
         return WriteStandardOutput(ConsoleUsage(QM_UPLOAD_URL)) ? ConsoleAccepted : ConsoleFailed;
 
+    const std::optional<int> readTimeout = UploadReadTimeoutSetting();
+    if (!readTimeout) {
+        WriteStandardError(std::string("qm-smart-run: ") + UploadReadTimeoutRefused + "\n");
+        return ConsoleRefused;
+    }
     try {
-        return Run(options);
+        return Run(options, *readTimeout);
     } catch (const std::exception& e) {
         // Start-up failures: the socket library, COM.
         WriteStandardError(ErrorBoxMessage(e.what()) + "\n");

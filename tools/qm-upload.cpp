@@ -1,7 +1,8 @@
 // qm-upload URL FILE: posts FILE the way the program uploads its report (one file field "file",
 // the file name as given, "application/octet-stream") with a client set up as the main
 // window's. The reply body goes to standard output; a failure is reported on standard error
-// after the program's own words, and the exit code is 1.
+// after the program's own words, and the exit code is 1. The read limit is the window's 60 s, or
+// QM_UPLOAD_READ_TIMEOUT milliseconds when that is set.
 
 #include "base/StandardError.h"
 #include "base/StandardOutput.h"
@@ -10,9 +11,11 @@
 #include "net/HttpClient.h"
 #include "net/MultipartFormData.h"
 #include "net/SocketStack.h"
+#include "tools/ReadTimeoutSetting.h"
 
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -26,7 +29,10 @@ const char* const Usage =
     "\n"
     "Exit status: 0 after a 2xx reply; 1 when the upload failed (\"Error encountered during\n"
     "POST: ...\" on standard error) or the reply could not be written; 2 for a wrong command\n"
-    "line.\n";
+    "line or QM_UPLOAD_READ_TIMEOUT.\n"
+    "\n"
+    "QM_UPLOAD_READ_TIMEOUT: how long to wait for the server's next byte, in milliseconds\n"
+    "(default 60000), before the upload ends with \"Read Timeout\".\n";
 
 } // namespace
 
@@ -41,6 +47,11 @@ int main(int argc, char** argv)
         std::cerr << Usage;
         return 2;
     }
+    const std::optional<int> readTimeout = UploadReadTimeoutSetting();
+    if (!readTimeout) {
+        std::cerr << "qm-upload: " << UploadReadTimeoutRefused << "\n";
+        return 2;
+    }
     const std::string url = argv[1];
     const std::string fileName = argv[2];
 
@@ -49,8 +60,9 @@ int main(int argc, char** argv)
     try {
         StartSocketInterface();
         THttpClient HTTP;
-        // The main window's stored settings: no options.
+        // The main window's stored settings: no options, and its read limit.
         HTTP.HTTPOptions.clear();
+        HTTP.ReadTimeout = *readTimeout;
         TMultipartFormDataStream body;
         body.AddFile("file", fileName, "application/octet-stream");
         HTTP.Post(url, body, reply);

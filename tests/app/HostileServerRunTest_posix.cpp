@@ -78,3 +78,38 @@ TEST(HostileServerRun, ACookieForAnotherDomainIsNotSentWithTheNextUpload)
     EXPECT_NE(head.find("\r\nCookie: own=4\r\n"), std::string::npos) << head;
     EXPECT_EQ(head.find("foreign"), std::string::npos) << head;
 }
+
+// A server that takes the upload and never answers: after the read limit without a byte from it
+// the user sees "Read Timeout" like any failed POST, and the report file is deleted. The window
+// waits 60 s; the test shortens that.
+TEST(HostileServerRun, AServerThatNeverAnswersEndsInTheReadTimeOutAndTheFileIsDeleted)
+{
+    const struct {
+        TLoopbackServer::TScript Script;
+        std::string Reply;
+    } silent[] = {
+        {[](TPeer& peer) {
+             peer.ReadRequest();
+             peer.ReadToClose();
+         },
+         ""},
+        {[](TPeer& peer) {
+             peer.ReadRequest();
+             peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nthe start");
+             peer.ReadToClose();
+         },
+         "the start"},
+    };
+    for (const auto& c : silent) {
+        TLoopbackServer server({c.Script});
+        TRun run(server.Url("/vellumbox/upload.php"));
+        EXPECT_EQ(run.system.UploadReadTimeout(), 60000);
+        run.system.SetUploadReadTimeout(300);
+        const std::vector<std::string> boxes = run.Click();
+        ASSERT_GE(boxes.size(), 2u);
+        EXPECT_EQ(boxes[boxes.size() - 2], "plain: Error encountered during POST: Read Timeout");
+        EXPECT_EQ(boxes.back(), "plain: " + c.Reply);
+        EXPECT_FALSE(ReportFilesLeft());
+        EXPECT_TRUE(server.Logs().at(0).ClientClosed);
+    }
+}

@@ -2,8 +2,9 @@
 # qm-smart-run as a technician uses it, against the reference receiver on loopback: a run that
 # the receiver stores byte for byte with the file deleted afterwards, --no-upload and --keep,
 # each refused entry (status 2, the window's warning, nothing read or sent), a server that is
-# not there and one that answers 404 (status 1, the window's error text), links planted under the
-# report's name (status 1, the create error, nothing written through them), and the usage errors.
+# not there, one that answers 404 and one that never answers (status 1, the window's error text),
+# links planted under the report's name (status 1, the create error, nothing written through
+# them), and the usage errors.
 #
 #   smart-run-e2e.sh WORK_DIR COMMAND...
 #
@@ -94,6 +95,42 @@ run notfound "${contact[@]}" --url "http://127.0.0.1:$port/vellumbox/missing.php
 [ "$status" = 1 ] || fail "a 404 reply gave status $status"
 grep -q '^Error encountered during POST: .*404' "$work/notfound.err" || fail "a 404 reply says: $(cat "$work/notfound.err")"
 [ "$(reports_left)" = 0 ] || fail "a failed upload left the report file"
+
+# A server that takes the upload and never answers: with the read limit shortened through
+# QM_UPLOAD_READ_TIMEOUT, status 1, "Read Timeout" as after any failed POST, and no file left.
+# The server gives up by itself after 20 s.
+python3 - "$work/silent.port" <<'SILENT' &
+import os, socket, sys
+server = socket.socket()
+server.bind(("127.0.0.1", 0))
+server.listen(1)
+server.settimeout(60)
+with open(sys.argv[1] + ".new", "w") as f:
+    f.write(str(server.getsockname()[1]))
+os.rename(sys.argv[1] + ".new", sys.argv[1])
+client, _ = server.accept()
+client.settimeout(20)
+try:
+    while client.recv(65536):
+        pass
+except OSError:
+    pass
+SILENT
+silent=$!
+for _ in $(seq 100); do [ -s "$work/silent.port" ] && break; sleep 0.1; done
+export QM_UPLOAD_READ_TIMEOUT=500
+run silent "${contact[@]}" --url "http://127.0.0.1:$(cat "$work/silent.port")/vellumbox/upload.php"
+unset QM_UPLOAD_READ_TIMEOUT
+wait "$silent" || true
+[ "$status" = 1 ] || fail "a server that never answers gave status $status"
+grep -qx 'Error encountered during POST: Read Timeout' "$work/silent.err" ||
+  fail "a server that never answers says: $(cat "$work/silent.err")"
+[ "$(reports_left)" = 0 ] || fail "the upload to a server that never answers left the report file"
+export QM_UPLOAD_READ_TIMEOUT=soon
+run badlimit "${contact[@]}" --url "$url"
+unset QM_UPLOAD_READ_TIMEOUT
+[ "$status" = 2 ] && grep -q 'QM_UPLOAD_READ_TIMEOUT must be' "$work/badlimit.err" ||
+  fail "an unreadable read limit gave status $status: $(cat "$work/badlimit.err")"
 
 # Links planted under every name the report can take in the next minute: the run ends with the
 # create error and status 1, nothing is created through a link and nothing reaches the receiver.

@@ -8,6 +8,10 @@ limit passes (60 s):
                                 came is kept in LOG
   cut PORT CERT KEY LOG         a TLS server that takes the request (its plain bytes in LOG) and
                                 sends the first half of its reply's record, then closes
+  short PORT CERT KEY LOG       the same, but it sends 10 bytes of a 1000-byte body in whole
+                                records and closes the connection without closing the session
+  silent PORT CERT KEY LOG      the same, but it never answers: it waits until the client gives
+                                up (at most 20 s)
 """
 import os
 import select
@@ -81,7 +85,10 @@ def whole(request):
     return True
 
 
-def cut(port, cert, key, log):
+def tls_server(port, cert, key, log, answer):
+    """Serves each connection in TLS: the handshake, the whole request (its plain bytes appended
+    to LOG), then answer(session, flush, client) sends what the mode sends; the connection is
+    closed after it without a close_notify."""
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(cert, key)
@@ -120,18 +127,44 @@ def cut(port, cert, key, log):
                     flush()
                     receive()
             append(log, request)
-            session.write(b"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n" + b"x" * 1000)
-            record = outgoing.read()
-            client.sendall(record[: len(record) // 2])
-            time.sleep(0.2)
+            answer(session, outgoing, client)
         except (ConnectionError, OSError, ssl.SSLError):
             pass
         client.close()
 
 
+def cut(port, cert, key, log):
+    def answer(session, outgoing, client):
+        session.write(b"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n" + b"x" * 1000)
+        record = outgoing.read()
+        client.sendall(record[: len(record) // 2])
+        time.sleep(0.2)
+
+    tls_server(port, cert, key, log, answer)
+
+
+def short(port, cert, key, log):
+    def answer(session, outgoing, client):
+        session.write(b"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n")
+        session.write(b"0123456789")
+        client.sendall(outgoing.read())
+        time.sleep(0.2)
+
+    tls_server(port, cert, key, log, answer)
+
+
+def silent(port, cert, key, log):
+    def answer(session, outgoing, client):
+        client.settimeout(20)
+        while client.recv(65536):
+            pass
+
+    tls_server(port, cert, key, log, answer)
+
+
 if __name__ == "__main__":
     threading.Timer(LIMIT, lambda: os._exit(0)).start()
-    modes = {"relay": relay, "plain": plain, "cut": cut}
+    modes = {"relay": relay, "plain": plain, "cut": cut, "short": short, "silent": silent}
     try:
         modes[sys.argv[1]](*sys.argv[2:])
     except socket.timeout:

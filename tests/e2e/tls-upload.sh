@@ -5,7 +5,9 @@
 # "Connection: keep-alive", which TLS connections leave out). Then the servers no upload may
 # trust or talk to in clear: an authority not trusted, an expired certificate, one for another
 # host, plain HTTP on the TLS port and a server that closes in the middle of a record. Each ends
-# with exit status 1 and its reason, and not a byte of the request reaches the server.
+# with exit status 1 and its reason, and not a byte of the request reaches the server. Last the
+# servers that take the request and then fail it: one that closes between records before its
+# reply is whole, and one that never answers.
 #
 #   tls-upload.sh WORK_DIR TRUST COMMAND...
 #
@@ -80,6 +82,8 @@ served elsewhere elsewhere
 served untrusted untrusted
 peer plain plain "$work/plain.passed"
 peer cut cut "$work/good.pem" "$work/good.key" "$work/cut.passed"
+peer short short "$work/good.pem" "$work/good.key" "$work/short.passed"
+peer silent silent "$work/good.pem" "$work/good.key" "$work/silent.passed"
 
 # upload NAME URL: posts the report; output in NAME.out and NAME.err, exit status in $status.
 upload() {
@@ -134,7 +138,23 @@ refused plain "https://localhost:${port[plain]}/vellumbox/upload.php" \
 [ "$(head -c 1 "$work/plain.passed" | od -An -tx1 | tr -d ' ')" = 16 ] || fail "the plain server got no TLS handshake"
 refused cut "https://localhost:${port[cut]}/vellumbox/upload.php" \
   "TLS connection to localhost closed in the middle of a record"
+# A reply whose connection closes between records, without the session's close, before the
+# body its Content-Length announces; and a server that takes the upload and never answers, with
+# the read limit shortened. Each is a failed POST: status 1, what happened, what arrived.
+upload short "https://localhost:${port[short]}/vellumbox/upload.php"
+[ "$status" = 1 ] || fail "short: the upload ended with status $status"
+[ "$(cat "$work/short.err")" = \
+  "Error encountered during POST: Connection closed before the whole reply arrived: 10 of 1000 bytes." ] ||
+  fail "short: the error reads: $(cat "$work/short.err")"
+[ "$(cat "$work/short.out")" = 0123456789 ] || fail "short: the upload printed: $(cat "$work/short.out")"
+export QM_UPLOAD_READ_TIMEOUT=500
+upload silent "https://localhost:${port[silent]}/vellumbox/upload.php"
+unset QM_UPLOAD_READ_TIMEOUT
+[ "$status" = 1 ] || fail "silent: the upload ended with status $status"
+[ "$(cat "$work/silent.err")" = "Error encountered during POST: Read Timeout" ] ||
+  fail "silent: the error reads: $(cat "$work/silent.err")"
+grep -aq 'Jo Smith' "$work/silent.passed" || fail "silent: the request did not reach the server"
 # The two uploads that went through, and no other.
 [ "$(find "$work/received" -type f | wc -l)" = 2 ] || fail "a refused upload reached the receiver"
 
-echo "Upload over TLS passed: stored byte for byte, the plain request inside; untrusted, expired, wrong host, plain HTTP and a cut record refused"
+echo "Upload over TLS passed: stored byte for byte, the plain request inside; untrusted, expired, wrong host, plain HTTP and a cut record refused; a reply cut between records and a silent server end as failed POSTs"

@@ -69,8 +69,31 @@ TEST_F(HttpClient, RepliesAndTheirOutcomes)
         {"unreadable length", "HTTP/1.0 200 OK\r\nContent-Length: 12x\r\n\r\nall of it", "body=all of it"},
         {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6 ext\r\n world\r\n0\r\n\r\n",
          "body=hello world"},
-        {"chunk size with semicolon", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;a=b\r\nhello\r\n0\r\n\r\n",
-         "body="},
+        {"chunk extensions", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;a=b\r\nhello\r\n6 ;name=\"v\"\r\n world\r\n"
+                             "1\t;x\r\n!\r\n0;last\r\n\r\n",
+         "body=hello world!"},
+        {"chunk trailer", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\nX-Sum: 1\r\nX-More: 2\r\n\r\n",
+         "body=hello"},
+        {"negative chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n-5\r\nworld\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: the chunk size \"-5\" is no hexadecimal number."},
+        {"unreadable chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nfive\r\nhello\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: the chunk size \"five\" is no hexadecimal number."},
+        {"long unreadable chunk size",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(100, 'g') + "\r\nhello\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: the chunk size \"" + std::string(32, 'g') +
+             "...\" is no hexadecimal number."},
+        {"empty chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n\r\nhello\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: the chunk size \"\" is no hexadecimal number."},
+        {"chunk longer than its size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello world\r\n0\r\n\r\n",
+         "error: Reply body is not valid chunked coding: a chunk of 5 bytes runs on past its size."},
+        {"chunked, cut before the last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n",
+         "error: Connection closed before the whole reply arrived: 5 bytes of a chunked body, its last chunk missing."},
+        {"chunked, cut in a chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n10\r\nwor",
+         "error: Connection closed before the whole reply arrived: 8 bytes of a chunked body, its last chunk missing."},
+        {"chunked, closed in the trailer", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\nX-Sum: 1\r\n",
+         "body=hello"},
+        {"cut before its length", "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n0123456789",
+         "error: Connection closed before the whole reply arrived: 10 of 1000 bytes."},
         {"interim 100", "HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
          "body=ok"},
         {"204", "HTTP/1.1 204 No Content\r\n\r\n", "body="},
@@ -79,8 +102,12 @@ TEST_F(HttpClient, RepliesAndTheirOutcomes)
          "line: Max line length exceeded."},
         {"302", "HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 3\r\n\r\nabc",
          "protocol 302: HTTP/1.1 302 Found [abc]"},
-        {"201 with Location", "HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 3\r\n\r\nabc",
-         "protocol 201: HTTP/1.1 201 Created [abc]"},
+        {"201 with Location", "HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 3\r\n\r\nabc", "body=abc"},
+        {"200 with Location", "HTTP/1.0 200 OK\r\nLocation: /reports/7\r\n\r\nstored", "body=stored"},
+        {"404 with Location", "HTTP/1.1 404 Not Found\r\nLocation: /x\r\nContent-Length: 2\r\n\r\nno",
+         "protocol 404: HTTP/1.1 404 Not Found [no]"},
+        {"404 cut short", "HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nnot",
+         "protocol 404: HTTP/1.1 404 Not Found [not]"},
         {"304", "HTTP/1.1 304 Not Modified\r\n\r\n", "protocol 304: HTTP/1.1 304 Not Modified []"},
         {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot here.",
          "protocol 404: HTTP/1.1 404 Not Found [not here.]"},
@@ -89,7 +116,8 @@ TEST_F(HttpClient, RepliesAndTheirOutcomes)
         {"code glued to text", "HTTP/1.1 200OK\r\n\r\n", "protocol -1: HTTP/1.1 200OK []"},
         {"closed before the status line", "", "closed: Connection Closed Gracefully."},
         {"closed within the head", "HTTP/1.0 200 OK\r\nServer: half\r\n", "error: Undefined situation"},
-        {"huge length, early close", "HTTP/1.0 200 OK\r\nContent-Length: 2000000000\r\n\r\nonly this", "body=only this"},
+        {"huge length, early close", "HTTP/1.0 200 OK\r\nContent-Length: 2000000000\r\n\r\nonly this",
+         "error: Connection closed before the whole reply arrived: 9 of 2000000000 bytes."},
     };
     for (const auto& c : cases) {
         TLoopbackServer server({Reply(c.reply)});
@@ -105,7 +133,8 @@ TEST_F(HttpClient, RepliesAndTheirOutcomes)
 TEST_F(HttpClient, AHugeChunkThatEndsEarlyKeepsWhatArrived)
 {
     TLoopbackServer server({Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7FFFFFFF\r\npartial")});
-    EXPECT_EQ(Outcome(server.Url("/")), "closed: Connection Closed Gracefully.");
+    EXPECT_EQ(Outcome(server.Url("/")),
+              "error: Connection closed before the whole reply arrived: 7 bytes of a chunked body, its last chunk missing.");
     EXPECT_EQ(reply.DataString(), "partial");
     EXPECT_LE(reply.LargestSize, 7);
 }
@@ -231,6 +260,29 @@ TEST_F(HttpClient, AKeepAliveReplyLeavesTheConnectionOpenUntilTheNextPost)
     EXPECT_TRUE(logs[0].ClientClosed);
     EXPECT_EQ(logs[0].Requests.size(), 1u);
     EXPECT_EQ(logs[1].Requests.at(0).Head.substr(0, 21), "POST /b HTTP/1.0\r\nCon");
+}
+
+// The trailer after the last chunk belongs to its reply: the next reply on the connection
+// starts after its empty line.
+TEST_F(HttpClient, TheNextReplyOnAConnectionStartsAfterTheChunkTrailer)
+{
+    TLoopbackServer server({[](TPeer& peer) {
+        peer.ReadRequest();
+        peer.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;n=1\r\nfirst\r\n0\r\nX-Sum: 1\r\nX-More: 2\r\n\r\n");
+        peer.ReadRequest();
+        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecond");
+        peer.ReadToClose();
+    }});
+    TStringStream first;
+    TStringStream second;
+    HTTP.PerformRequest(THttpMethod::hmGet, server.Url("/a"), nullptr, &first);
+    ASSERT_TRUE(HTTP.Connected());
+    HTTP.PerformRequest(THttpMethod::hmGet, server.Url("/b"), nullptr, &second);
+    EXPECT_EQ(first.DataString(), "first");
+    EXPECT_EQ(second.DataString(), "second");
+    EXPECT_EQ(HTTP.StatusLine(), "HTTP/1.1 200 OK");
+    HTTP.Disconnect();
+    EXPECT_EQ(server.Logs().at(0).Requests.size(), 2u);
 }
 
 TEST_F(HttpClient, FollowedRedirectsRepeatTheRequestAtTheNewLocation)

@@ -152,12 +152,35 @@ TEST(MultipartFormData, FileNameIsSentAsGiven)
     // Windows refuses double quotes and backslashes inside a file name.
     TempFile file("a'b;c%s.smart", "data");
 #else
-    TempFile file("a\"b\\c%s.smart", "data");
+    TempFile file("a\\b%s.smart", "data");
 #endif
     TMultipartFormDataStream stream(When);
     stream.AddFile("file", file.Path(), "application/octet-stream");
     const std::string body = ReadInBlocks(stream, 100);
     EXPECT_NE(std::string::npos, body.find("filename=\"" + file.Path() + "\"\r\n"));
+}
+
+TEST(MultipartFormData, QuotesAndLineBreaksOfAFileNameCannotBreakThePartHeader)
+{
+    const struct {
+        std::string given;
+        std::string sent;
+    } cases[] = {
+        {"Robert \"Bob\" Smith.smart", "Robert %22Bob%22 Smith.smart"},
+        {"Jo\";name=\"x.smart", "Jo%22;name=%22x.smart"},
+        {"two\r\nlines.smart", "two%0D%0Alines.smart"},
+        {"Content-Type: text/html\n\n<b>", "Content-Type: text/html%0A%0A<b>"},
+        {"100% \\ 'quoted'.smart", "100% \\ 'quoted'.smart"},
+    };
+    for (const auto& c : cases) {
+        TStringStream content("data");
+        TMultipartFormDataStream stream(When);
+        stream.AddContentField("file", "application/octet-stream", content, c.given);
+        EXPECT_EQ(stream.Fields()[0].FileName(), c.given);
+        const std::string body = ReadInBlocks(stream, 7);
+        EXPECT_EQ(body, FileBody(c.sent, "data")) << c.given;
+        EXPECT_EQ(static_cast<std::int64_t>(body.size()), stream.Size()) << c.given;
+    }
 }
 
 TEST(MultipartFormData, SizeMatchesBytesForEveryKindOfField)

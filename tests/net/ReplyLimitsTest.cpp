@@ -154,6 +154,18 @@ TEST_F(ReplyLimits, UpTo100InterimRepliesAreSkippedAndOneMoreEndsTheExchange)
     EXPECT_EQ(reply.Size(), 0);
 }
 
+TEST_F(ReplyLimits, AChunkTrailerOfUpTo1000LinesIsReadAndOneLineMoreEndsTheExchange)
+{
+    const auto chunkedWithTrailer = [](int lines) {
+        std::string reply = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n";
+        for (int k = 0; k < lines; ++k)
+            reply += "X-Trailer: " + std::to_string(k) + "\r\n";
+        return reply + "\r\n";
+    };
+    EXPECT_EQ(Outcome(Reply(chunkedWithTrailer(1000))), "body=2");
+    EXPECT_EQ(Outcome(Reply(chunkedWithTrailer(1001))), "error: Reply trailer exceeds the limit of 1000 lines.");
+}
+
 TEST_F(ReplyLimits, ABodyOfUpTo64MiBIsReadInEveryFraming)
 {
     const std::string whole = Filler(64 * MiB);

@@ -126,6 +126,28 @@ TEST_F(Upload, PhpReceivesEveryFileByteForByteWithItsNameAndType)
     }
 }
 
+// A quote or a line break in the name could end the part header early; PHP gets the one file
+// with the name escaped and the content whole.
+TEST_F(Upload, AFileNameWithQuotesOrLineBreaksReachesPhpAsOneFile)
+{
+    const struct {
+        std::string given;
+        std::string received;
+    } cases[] = {
+        {"Robert \"Bob\" Smith.smart", "Robert %22Bob%22 Smith.smart"},
+        {"Jo\";name=\"x.smart", "Jo%22;name=%22x.smart"},
+        {"two\r\nlines.smart", "two%0D%0Alines.smart"},
+    };
+    for (const auto& c : cases) {
+        TStringStream content("Jo Smith\r\n");
+        TStringStream reply;
+        TMultipartFormDataStream body;
+        body.AddContentField("file", "application/octet-stream", content, c.given);
+        HTTP.Post(server_->Url("/echo.php"), body, reply);
+        EXPECT_EQ(reply.DataString(), c.received + "\napplication/octet-stream\n0\n1\nJo Smith\r\n") << c.given;
+    }
+}
+
 TEST_F(Upload, TheReferenceReceiverStoresTheReportAndNamesTheCustomer)
 {
     const std::string report = "Jane Doe\r\n555-0100\r\njane@example.com\r\nContact: Yes\r\n"
