@@ -39,6 +39,6 @@ std::string ReportFileName(const std::string& name, std::int32_t stamp)
         if (IsReplaced(c))
             c = '_';
     if (IsDeviceName(kept))
-        kept.insert(0, "_");
+        kept = "_" + kept;
     return kept + "-" + std::to_string(stamp) + ".smart";
 }
