@@ -4,7 +4,7 @@
 #include "app/Unit1.h"
 #include "app/qt/Form2View.h"
 #include "app/qt/MessageBoxes.h"
-#include "app/qt/SingleLineField.h"
+#include "app/qt/SingleLineValidator.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/qt/SingleLineField.h"
+#include "app/qt/SingleLineValidator.h"
 
 #include <QRegularExpression>
 
@@ -8,8 +8,11 @@ QValidator::State SingleLineValidator::validate(QString& input, int& position) c
     const qsizetype firstBreak = input.indexOf(lineBreak);
     if (firstBreak < 0)
         return Acceptable;
-    const qsizetype insertionEnd = firstBreak < position ? position : input.size();
-    input.remove(firstBreak, insertionEnd - firstBreak);
-    position = static_cast<int>(firstBreak);
+    if (firstBreak < position) {
+        input.remove(firstBreak, position - firstBreak);
+        position = static_cast<int>(firstBreak);
+    } else {
+        input.truncate(firstBreak);
+    }
     return Acceptable;
 }
