@@ -43,9 +43,21 @@ bool IsDecimalInRange(const std::string& digits, bool negative)
 
 } // namespace
 
+bool IsControlCharacter(char c)
+{
+    const auto code = static_cast<unsigned char>(c);
+    return code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F || code == 0x90 ||
+           code == 0x9D;
+}
+
 bool IsValidName(const std::string& name)
 {
-    return name.size() > 3;
+    if (name.size() <= 3)
+        return false;
+    for (char c : name)
+        if (IsControlCharacter(c))
+            return false;
+    return true;
 }
 
 std::string RemoveBlanks(const std::string& text)

@@ -4,7 +4,11 @@
 
 // The checks behind the four contact fields; plain functions of the field's text.
 
-// More than three characters of any kind; nothing is trimmed.
+// A CP1252 control character: codes 0..31 and 127, and the five codes CP1252 leaves without a
+// character (81h, 8Dh, 8Fh, 90h, 9Dh), which stand for the C1 controls.
+bool IsControlCharacter(char c);
+// More than three characters, none of them a control character; nothing is trimmed. A line
+// break pasted with the name would otherwise split the report's contact lines.
 bool IsValidName(const std::string& name);
 // The telephone field as it is put back: every blank " " removed.
 std::string RemoveBlanks(const std::string& text);

@@ -61,8 +61,10 @@ Form1View::Form1View(RunOperations operations, std::string uploadURL, MessageBox
 
     LayOut();
     Connect();
-    for (QLineEdit* field : {&edUser, &edPhone, &edEmail})
+    for (QLineEdit* field : {&edUser, &edPhone, &edEmail}) {
         field->installEventFilter(this);
+        field->setValidator(&singleLine_);
+    }
 }
 
 Form1View::~Form1View()

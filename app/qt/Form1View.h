@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "app/qt/Form2View.h"
 #include "app/qt/MessageBoxes.h"
+#include "app/qt/SingleLineValidator.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -76,4 +77,5 @@ private:
 
     MessageBoxFunction showBox_;
     TForm1 form_;
+    SingleLineValidator singleLine_;
 };

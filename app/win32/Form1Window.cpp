@@ -7,11 +7,11 @@
 #include "app/win32/ObjectWindowProc.h"
 #include "app/win32/WindowClass.h"
 #include "base/Exception.h"
+#include "base/Text.h"
 
 #include <commctrl.h>
 
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -48,6 +48,30 @@ bool IsLabel(int id)
     default:
         return false;
     }
+}
+
+bool IsContactField(int id)
+{
+    return id == Form1Layout::edUser || id == Form1Layout::edPhone || id == Form1Layout::edEmail;
+}
+
+LPCWSTR WideText(const std::u16string& text)
+{
+    return reinterpret_cast<LPCWSTR>(text.c_str());
+}
+
+// The contact fields are Unicode edits: one made by the ANSI call keeps its text in the system's
+// ANSI code page, where a name in another script is lost or turned into look-alike letters
+// before the program could read it.
+HWND CreateControl(const Form1Layout::Control& control, HWND parent, HINSTANCE instance)
+{
+    const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id));
+    if (!IsContactField(control.Id))
+        return CreateWindowExA(control.ExStyle, control.ClassName, control.Text, control.Style, control.Left,
+                               control.Top, control.Width, control.Height, parent, menu, instance, nullptr);
+    return CreateWindowExW(control.ExStyle, WideText(Cp1252ToUtf16(control.ClassName)),
+                           WideText(Cp1252ToUtf16(control.Text)), control.Style, control.Left, control.Top,
+                           control.Width, control.Height, parent, menu, instance, nullptr);
 }
 
 unsigned ShiftState(const MSG& message)
@@ -90,9 +114,7 @@ void Form1Window::CreateControls(HINSTANCE instance)
 {
     using namespace Form1Layout;
     for (const auto& control : Controls()) {
-        HWND handle = CreateWindowExA(control.ExStyle, control.ClassName, control.Text, control.Style, control.Left,
-                                      control.Top, control.Width, control.Height, window_.get(),
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), instance, nullptr);
+        HWND handle = CreateControl(control, window_.get(), instance);
         HFONT font = control.Font == FontKind::Title     ? titleFont_.get()
                      : control.Font == FontKind::Address ? addressFont_.get()
                                                          : formFont_.get();
@@ -151,10 +173,15 @@ void Form1Window::ShowHolders()
 
 std::string Form1Window::TextOf(Form1Layout::ControlId id) const
 {
+    // Read as UTF-16 and turned into CP1252 by the program's own table: every character CP1252
+    // lacks becomes "?", as in the Qt window, where the ANSI call would depend on the system's
+    // code page and put look-alike letters in its place (S for Sigma).
     HWND control = Control(id);
-    std::vector<char> text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1);
-    const int length = GetWindowTextA(control, text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), static_cast<std::size_t>(length));
+    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(control)), u'\0');
+    const int length =
+        GetWindowTextW(control, reinterpret_cast<LPWSTR>(text.data()), static_cast<int>(text.size()) + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return Utf16ToCp1252(text);
 }
 
 std::string Form1Window::UserText() const
@@ -169,7 +196,7 @@ std::string Form1Window::PhoneText() const
 
 void Form1Window::SetPhoneText(const std::string& text)
 {
-    SetWindowTextA(Control(Form1Layout::edPhone), text.c_str());
+    SetWindowTextW(Control(Form1Layout::edPhone), WideText(Cp1252ToUtf16(text)));
 }
 
 std::string Form1Window::EmailText() const

@@ -208,11 +208,14 @@ TEST_F(ConsoleRunTest, KeepLeavesTheFileThatWasSent)
 
 TEST_F(ConsoleRunTest, FailuresThatAreNotThePostExitOne)
 {
-    // A name no file system takes as a file name: the save fails as in the window.
-    options.Name = std::string(300, 'J');
-    EXPECT_EQ(Run(), ConsoleFailed);
-    EXPECT_NE(err.find("Cannot create file \""), std::string::npos) << err;
-    EXPECT_TRUE(uploader.Posted.empty());
+    // A folder in the report's place: the save fails as in the window.
+    {
+        const PlantedEntry folder(ReportName, PlantedKind::Folder);
+        ASSERT_TRUE(folder.Planted());
+        EXPECT_EQ(Run(), ConsoleFailed);
+        EXPECT_NE(err.find("Cannot create file \""), std::string::npos) << err;
+        EXPECT_TRUE(uploader.Posted.empty());
+    }
 
     // The reply cannot be handed on.
     options.Name = "Jo Smith";

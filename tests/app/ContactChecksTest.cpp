@@ -4,11 +4,28 @@
 
 TEST(ContactChecks, NameNeedsMoreThanThreeCharactersOfAnyKind)
 {
-    EXPECT_FALSE(IsValidName(""));
-    EXPECT_FALSE(IsValidName("Jo"));
-    EXPECT_FALSE(IsValidName("Bob"));
-    EXPECT_TRUE(IsValidName("Anne"));
-    EXPECT_TRUE(IsValidName("    "));
+    struct Case {
+        const char* name;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"Jo", false},
+        {"Bob", false},
+        {"Anne", true},
+        {"    ", true},
+        {"Zo\xEB \x80 ?", true},
+        // A pasted line break would move the other contact lines and could forge a disk block.
+        {"Jo Smith\r\n===| Disk 7 |", false},
+        {"Jo Smith\n", false},
+        {"Jo Smith\r", false},
+        {"Jo\tSmith", false},
+        {"Jo Smith\x7F", false},
+        {"Jo Smith\x81", false},
+        {"Jo Smith\x9D", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsValidName(c.name), c.valid) << c.name;
 }
 
 TEST(ContactChecks, TelephoneIsA32BitIntegerAfterBlanksGo)
@@ -27,6 +44,7 @@ TEST(ContactChecks, TelephoneIsA32BitIntegerAfterBlanksGo)
         {"0x", false},              {"$1G", false},         {"(02) 5555 0190", false},
         {"0412-555-019", false},    {"", false},            {"+", false},
         {"-", false},               {"1 2\t3", false},      {"12e3", false},
+        {"0412555019\r\n", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsValidPhone(RemoveBlanks(c.typed)), c.valid) << c.typed;
@@ -45,7 +63,7 @@ TEST(ContactChecks, EmailPartsFollowTheirRules)
         {"jo@ab.cd.e", true},       {"jo@mail.example.c", true},  {"@example.com", false},
         {"jo@ex@ample.com", false}, {"jo smith@example.com", false}, {"jo@exam ple.com", false},
         {"jo.smith_1-x@example.com", true}, {"jo+tag@example.com", false}, {"joexample.com", false},
-        {"", false},                {"j\xE9@example.com", false},
+        {"", false},                {"j\xE9@example.com", false},  {"jo@example.com\r\n", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsValidEmail(c.email), c.valid) << c.email;

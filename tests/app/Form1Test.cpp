@@ -277,12 +277,14 @@ TEST_F(Form1Run, AnUncreatableReportStopsBeforeTheBoxesAndTheUpload)
 {
     Show(1);
     EnterValidContact();
-    view.User = std::string(300, 'a');
-    form.edUserExit();
+    // Every name gives a name the system takes; a folder in the report's place refuses the save.
+    const PlantedEntry folder("Jo_Smith-1569147670.smart", PlantedKind::Folder);
+    ASSERT_TRUE(folder.Planted());
     disks[0] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
     Run();
     ASSERT_EQ(view.Events.size(), 1u);
-    EXPECT_EQ(view.Events[0].rfind("error: Cannot create file \"" + ExpandFileName(std::string(300, 'a')), 0), 0u);
+    EXPECT_EQ(view.Events[0].rfind("error: Cannot create file \"" + ExpandFileName("Jo_Smith-1569147670.smart"), 0),
+              0u);
     EXPECT_EQ(view.Events[0].back(), '.') << "the system's reason follows, with the box's full stop";
     EXPECT_TRUE(uploader.Posted.empty());
     EXPECT_EQ(form.Memo1.Count(), 4 + 4) << "the report lines stay";

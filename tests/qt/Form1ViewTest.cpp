@@ -4,6 +4,7 @@
 #include "tests/ExpectedTexts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QtTest>
 
 namespace {
@@ -172,6 +173,38 @@ private slots:
         QCOMPARE(h->Boxes[2].Text, QStringLiteral("Thank you"));
         QVERIFY(h->Boxes[2].WindowVisible);
         QCOMPARE(view.Form().Memo1.Count(), 4 + 4);
+    }
+
+    // A name pasted from an e-mail signature brings its other lines along; each field keeps
+    // only the first line of what arrives, as Windows' single-line edit does.
+    void pastedLinesStayOutOfTheReport()
+    {
+        Form1View& view = Shown(1);
+        view.edUser.setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(&view.edUser, QStringLiteral("Jo  Smith"));
+        for (int step = 0; step < 6; ++step)
+            QTest::keyClick(&view.edUser, Qt::Key_Left);
+        QApplication::clipboard()->setText(QStringLiteral("B.\r\n0412 555 019\r\n===| Disk 7 |"));
+        QTest::keyClick(&view.edUser, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(view.edUser.text(), QStringLiteral("Jo B. Smith"));
+        QTest::keyClick(&view.edUser, Qt::Key_Tab);
+        QVERIFY(view.Form().ValidName);
+
+        view.edPhone.setText(QStringLiteral("0412 555 019\njo@example.com"));
+        QCOMPARE(view.edPhone.text(), QStringLiteral("0412 555 019"));
+        QTest::keyClick(&view.edPhone, Qt::Key_Tab);
+        view.edEmail.setText(QStringLiteral("\njo@example.com"));
+        QCOMPARE(view.edEmail.text(), QString());
+        view.edEmail.setText(QStringLiteral("jo@example.com\r"));
+        QCOMPARE(view.edEmail.text(), QStringLiteral("jo@example.com"));
+        QTest::mouseClick(&view.btnScan, Qt::LeftButton);
+
+        const TStringList& report = view.Form().Memo1;
+        QCOMPARE(report.Count(), 4 + 4);
+        QCOMPARE(report[0], std::string("Jo B. Smith"));
+        QCOMPARE(report[1], std::string("0412555019"));
+        QCOMPARE(report[2], std::string("jo@example.com"));
+        QCOMPARE(report[4].rfind("===| Disk 0 |", 0), 0u);
     }
 
     void readMeAndAnEscapedError()

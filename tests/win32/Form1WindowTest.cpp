@@ -5,6 +5,9 @@
 #include "tests/ExpectedTexts.h"
 
 #include <commctrl.h>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace Form1Layout;
@@ -318,6 +321,48 @@ TEST_F(Form1WindowTest, ExecuteRunsTheTestAndFillsTheHiddenHolders)
     EXPECT_EQ(SendMessageA(Item(DiskNumSpin), UDM_GETPOS32, 0, 0), 1);
 }
 
+// The window logic gets the same CP1252 text as from the Qt window, whatever the system's code
+// page: what CP1252 lacks is "?", never a look-alike letter.
+TEST_F(Form1WindowTest, FieldTextsReachTheRunAsCp1252)
+{
+    SetWindowTextW(Item(edUser), L"Nguy\u1EC5n \u03A3\u03BF\u03C6\u03AF\u03B1 \u738B \u0100 Zo\u00EB \u20AC");
+    EXPECT_EQ(window.UserText(), "Nguy?n ????? ? ? Zo\xEB \x80");
+    window.SetPhoneText("caf\xE9 \x80");
+    wchar_t phone[16] {};
+    GetWindowTextW(Item(edPhone), phone, 16);
+    EXPECT_EQ(std::wstring(phone), L"caf\u00E9 \u20AC");
+}
+
+// A pasted name keeps only its first line; a line break that reaches the field all the same
+// (set by another program) is refused with the name's warning, and no report is written.
+TEST_F(Form1WindowTest, ALineBreakNeverReachesTheReport)
+{
+    window.Show();
+    window.Boxes.clear();
+    SetWindowTextA(Item(edUser), "Jo  Smith");
+    SendMessageA(Item(edUser), EM_SETSEL, 3, 3);
+    ASSERT_TRUE(OpenClipboard(window.Handle()));
+    EmptyClipboard();
+    const wchar_t pasted[] = L"B.\r\n0412 555 019\r\n===| Disk 7 |";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+    memcpy(GlobalLock(memory), pasted, sizeof pasted);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageA(Item(edUser), WM_PASTE, 0, 0);
+    EXPECT_EQ(window.UserText(), "Jo B. Smith");
+
+    SetWindowTextA(Item(edUser), "Jo Smith\r\n===| Disk 7 |");
+    SetWindowTextA(Item(edPhone), "0412 555 019");
+    SetWindowTextA(Item(edEmail), "jo@example.com");
+    for (ControlId field : {edUser, edPhone, edEmail, btnScan})
+        SetFocus(Item(field));
+    SendMessageA(Item(btnScan), BM_CLICK, 0, 0);
+    EXPECT_EQ(window.Boxes, std::vector<std::string>{std::string("warning: ") + ExpectedText::InvalidName});
+    EXPECT_TRUE(backEnds.Uploader.PostedContent.empty());
+    EXPECT_EQ(window.Form().Memo1.Count(), 0);
+}
+
 TEST_F(Form1WindowTest, QuitClosesTheWindowThroughTheCloseStep)
 {
     window.Show();
@@ -342,3 +387,4 @@ TEST(Banner, IsDecodedFromTheResourcesAndStretchedToTheBannerArea)
     EXPECT_EQ(info.bmWidth, 401);
     EXPECT_EQ(info.bmHeight, 89);
 }
+
