@@ -10,6 +10,7 @@
 #include "net/HttpClient.h"
 #include "net/MultipartFormData.h"
 #include "net/SocketStack.h"
+#include "tools/ToolErrors.h"
 
 #include <exception>
 #include <iostream>
@@ -28,22 +29,8 @@ const char* const Usage =
     "POST: ...\" on standard error) or the reply could not be written; 2 for a wrong command\n"
     "line.\n";
 
-} // namespace
-
-int main(int argc, char** argv)
+int Upload(const std::string& url, const std::string& fileName)
 {
-    RestrictLibrarySearchToSystem();
-    if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::cout << Usage;
-        return 0;
-    }
-    if (argc != 3) {
-        std::cerr << Usage;
-        return 2;
-    }
-    const std::string url = argv[1];
-    const std::string fileName = argv[2];
-
     TStringStream reply;
     bool failed = false;
     try {
@@ -61,4 +48,20 @@ int main(int argc, char** argv)
     }
     const bool written = WriteStandardOutput(reply.DataString());
     return failed || !written ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RestrictLibrarySearchToSystem();
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << Usage;
+        return 0;
+    }
+    if (argc != 3) {
+        std::cerr << Usage;
+        return 2;
+    }
+    return ReportingErrors("qm-upload", [&] { return Upload(argv[1], argv[2]); });
 }
