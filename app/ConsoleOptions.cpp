@@ -1,6 +1,7 @@
 #include "app/ConsoleOptions.h"
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -20,6 +21,21 @@ const std::map<std::string, FlagOption> FlagOptions {
     {"--help", &ConsoleOptions::Help},
 };
 
+// A forgotten value must not swallow the option after it: "--name --no-upload" would otherwise
+// upload a report made out to "--no-upload". A value that really starts with "--" is given
+// joined to its option.
+std::string SeparateValue(const std::vector<std::string>& arguments, std::size_t& k, const std::string& option)
+{
+    if (k + 1 >= arguments.size())
+        throw EConsoleUsage("option " + option + " needs a value");
+    const std::string& value = arguments[k + 1];
+    if (value.rfind("--", 0) == 0)
+        throw EConsoleUsage("option " + option + " needs a value, not the option \"" + value + "\" (write " + option +
+                            "=" + value + " for a value that starts with \"--\")");
+    ++k;
+    return value;
+}
+
 } // namespace
 
 ConsoleOptions ParseConsoleOptions(const std::vector<std::string>& arguments, const std::string& builtInURL)
@@ -28,29 +44,36 @@ ConsoleOptions ParseConsoleOptions(const std::vector<std::string>& arguments, co
         throw EConsoleUsage("no contact details given");
     ConsoleOptions options;
     options.UploadURL = builtInURL;
+    std::set<std::string> given;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string& argument = arguments[k];
         const std::size_t equals = argument.find('=');
         const std::string option = argument.substr(0, equals);
-        if (const auto text = TextOptions.find(option); text != TextOptions.end()) {
-            if (equals != std::string::npos)
-                options.*(text->second) = argument.substr(equals + 1);
-            else if (k + 1 < arguments.size())
-                options.*(text->second) = arguments[++k];
-            else
-                throw EConsoleUsage("option " + option + " needs a value");
-        } else if (const auto flag = FlagOptions.find(argument); flag != FlagOptions.end()) {
-            options.*(flag->second) = true;
-        } else {
+        const auto text = TextOptions.find(option);
+        const auto flag = FlagOptions.find(argument);
+        if (text == TextOptions.end() && flag == FlagOptions.end())
             throw EConsoleUsage("unknown argument \"" + argument + "\"");
-        }
+        // Which of two values was meant cannot be told, and a flag given twice is a slip too.
+        if (!given.insert(option).second)
+            throw EConsoleUsage("option " + option + " given more than once");
+        if (flag != FlagOptions.end())
+            options.*(flag->second) = true;
+        else if (equals != std::string::npos)
+            options.*(text->second) = argument.substr(equals + 1);
+        else
+            options.*(text->second) = SeparateValue(arguments, k, option);
     }
     return options;
 }
 
+std::string ConsoleUsageLine()
+{
+    return "Usage: qm-smart-run --name NAME --phone NUMBER --email ADDRESS [--url URL] [--keep] [--no-upload]\n";
+}
+
 std::string ConsoleUsage(const std::string& builtInURL)
 {
-    return "Usage: qm-smart-run --name NAME --phone NUMBER --email ADDRESS [--url URL] [--keep] [--no-upload]\n"
+    return ConsoleUsageLine() +
            "\n"
            "Runs the QM Smart Test without a window: reads the SMART data of every disk, saves the\n"
            "report in the current directory, uploads it to Quillmark and deletes it again, just as\n"
@@ -68,7 +91,8 @@ std::string ConsoleUsage(const std::string& builtInURL)
            "  --keep            leave the report file (NAME-STAMP.smart) in the current directory\n"
            "  --no-upload       print the report on standard output instead of uploading it\n"
            "  --help            print this text and exit\n"
-           "Each option also takes the form --option=VALUE.\n"
+           "Each option with a value also takes the form --option=VALUE; a value that starts with\n"
+           "\"--\" is taken only in that form. No option may be given twice.\n"
            "\n"
            "The entries are checked as the window checks them, in the order name, telephone,\n"
            "e-mail; the first one refused is named on standard error with the window's warning\n"
@@ -76,9 +100,15 @@ std::string ConsoleUsage(const std::string& builtInURL)
            "disk as it is read, the notice when a disk does not support SMART, and any error.\n"
            "Standard output gets the server's reply (or, with --no-upload, the report), unchanged.\n"
            "\n"
+           "Interrupting the run (Ctrl+C, SIGINT, SIGTERM, SIGHUP; on Windows also Ctrl+Break or\n"
+           "closing the console window) removes the report file, even with --keep, and ends it\n"
+           "with status 1. A closed standard output ends it with status 1 too, the report file\n"
+           "deleted as after any other failure (and left with --keep).\n"
+           "\n"
            "Exit status:\n"
            "  0  the server accepted the report (a 2xx reply), or the report was printed\n"
-           "  1  the upload failed (\"Error encountered during POST: ...\" on standard error), or\n"
-           "     another error was reported: the disk inventory, saving the report, printing it\n"
+           "  1  the upload failed (\"Error encountered during POST: ...\" on standard error), the\n"
+           "     run was interrupted or its standard output closed, or another error was\n"
+           "     reported: the disk inventory, saving the report, printing it\n"
            "  2  an entry was refused, or the command line was wrong\n";
 }

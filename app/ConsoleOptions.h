@@ -25,8 +25,12 @@ public:
 
 // Reads --name, --phone, --email, --url (each as "--opt VALUE" or "--opt=VALUE"), --keep,
 // --no-upload and --help; an option left out leaves its text empty and the URL the built-in
-// one. Raises EConsoleUsage for anything else, for a missing value and for no option at all.
+// one. Raises EConsoleUsage for anything else, for a missing value, for a separate value that
+// starts with "--" (only "--opt=--value" gives one), for an option given twice and for no
+// option at all.
 ConsoleOptions ParseConsoleOptions(const std::vector<std::string>& arguments, const std::string& builtInURL);
 
+// The first line of the --help text, printed after a usage error.
+std::string ConsoleUsageLine();
 // The --help text: every option, what is printed where, and the exit statuses.
 std::string ConsoleUsage(const std::string& builtInURL);

@@ -1,9 +1,12 @@
 #include "app/ConsoleRun.h"
 
+#include "app/ConsoleRunInterruption.h"
+#include "app/ReportFileName.h"
 #include "app/Unit1.h"
 #include "base/FileStream.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -107,12 +110,12 @@ class ConsoleRun {
 public:
     ConsoleRun(const ConsoleOptions& options, RunOperations operations, ConsoleStreams streams)
         : options_(options), streams_(Watched(std::move(streams))), view_(options, streams_),
-          readSmartInfo_(std::move(operations.ReadSmartInfo)), printer_(streams_),
+          readSmartInfo_(std::move(operations.ReadSmartInfo)), now_(std::move(operations.Now)), printer_(streams_),
           uploader_(options.NoUpload ? static_cast<ReportUploader&>(printer_) : operations.Uploader, view_),
           form_(view_,
                 {operations.Inventory, uploader_,
                  [this](std::int32_t n, TDriveResult& drive, TSmartResult& smart) { return Read(n, drive, smart); },
-                 std::move(operations.Now)},
+                 [this] { return Now(); }},
                 options.UploadURL)
     {
         form_.KeepReportFile = options.Keep;
@@ -136,6 +139,7 @@ public:
         form_.HandleEvent([this] { form_.btnScanClick(); });
         if (options_.Keep && !uploader_.FileName.empty())
             streams_.Err("Report kept in " + uploader_.FileName + "\n");
+        reportInHand_.reset();
         form_.HandleEvent([this] { form_.FormClose(); });
 
         if (outputFailed_)
@@ -164,11 +168,22 @@ private:
         return ok;
     }
 
+    // The window asks the clock once, for the report's file name, right before it saves the
+    // report: from here until the run is done with the file an interruption removes it.
+    TDateTimeParts Now()
+    {
+        const TDateTimeParts now = now_();
+        reportInHand_.emplace(ReportFileName(view_.UserText(), DateTimeToFileDate(now)));
+        return now;
+    }
+
     const ConsoleOptions& options_;
     bool outputFailed_ = false;
     ConsoleStreams streams_;
     ConsoleView view_;
     SmartReader readSmartInfo_;
+    LocalClock now_;
+    std::optional<InterruptibleReportFile> reportInHand_;
     ReportPrinter printer_;
     WatchedUploader uploader_;
     TForm1 form_;

@@ -46,6 +46,9 @@ void AppendUtf8(std::string& out, char32_t code)
     }
 }
 
+// The smallest code point each count of continuation bytes may carry.
+constexpr std::array<char32_t, 4> MinimumForLength = {0, 0x80, 0x800, 0x10000};
+
 bool IsBlankOrControl(char c)
 {
     return static_cast<unsigned char>(c) <= ' ';
@@ -68,6 +71,10 @@ std::string Utf8ToCp1252(const std::string& utf8)
             valid = (next & 0xC0) == 0x80;
             code = (code << 6) | (next & 0x3F);
         }
+        // The shortest form only: an overlong one (C0 80 for NUL, E0 80 AF for "/") would let
+        // a byte through that a check of the UTF-8 text never saw. Surrogate halves and code
+        // points past U+10FFFF are no characters either.
+        valid = valid && code >= MinimumForLength[extra] && !(code >= 0xD800 && code <= 0xDFFF) && code <= 0x10FFFF;
         if (!valid) {
             out += '?';
             ++i;

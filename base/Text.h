@@ -4,7 +4,8 @@
 
 // Texts are 8-bit Windows code page 1252; these convert at the edges where other encodings meet.
 
-// UTF-8 to CP1252; characters CP1252 lacks (and malformed bytes) become "?".
+// UTF-8 to CP1252; characters CP1252 lacks become "?", and so does each byte of a malformed
+// sequence: a truncated or overlong one, a surrogate half, a code point past U+10FFFF.
 std::string Utf8ToCp1252(const std::string& utf8);
 std::string Cp1252ToUtf8(const std::string& text);
 // UTF-16 (as used by COM) to CP1252 and back; unpaired surrogates and missing characters become "?".

@@ -4,6 +4,7 @@
 
 #include "base/SystemLibrary.h"
 #include "tools/NoArgumentTool.h"
+#include "tools/ToolErrors.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
@@ -23,13 +24,8 @@ const char* const Usage =
     "Exit status: 0 when the drives were listed, 1 when the inventory failed (the reason on\n"
     "standard error), 2 for a wrong command line.\n";
 
-} // namespace
-
-int main(int argc, char** argv)
+int ListDisks()
 {
-    RestrictLibrarySearchToSystem();
-    if (const auto status = HelpOrMisuse(argc, argv, Usage))
-        return *status;
     const ComApartment apartment;
     try {
         TDiskDriveInventory disks(CreateSystemWbemServices());
@@ -48,4 +44,14 @@ int main(int argc, char** argv)
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RestrictLibrarySearchToSystem();
+    if (const auto status = HelpOrMisuse(argc, argv, Usage))
+        return *status;
+    return ReportingErrors("qm-disks", ListDisks);
 }

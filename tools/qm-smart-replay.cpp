@@ -5,13 +5,16 @@
 
 #include "app/ReportLines.h"
 #include "base/Exception.h"
+#include "base/FileStream.h"
 #include "base/StringList.h"
 #include "base/SystemLibrary.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/smartapi.h"
+#include "tools/ToolErrors.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #ifdef _WIN32
@@ -22,6 +25,9 @@
 namespace {
 
 constexpr std::int32_t BusUsb = 7;
+// skdump saves a few KiB per drive; anything far larger is not one of its files, and a pipe
+// that never ends must not take the machine's memory.
+constexpr std::size_t LargestSkdumpFile = 1 << 20;
 
 int Usage()
 {
@@ -29,11 +35,32 @@ int Usage()
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Read to its end rather than by its size: a pipe or a device has none that can be known.
+std::string WholeFile(const std::string& fileName)
 {
-    RestrictLibrarySearchToSystem();
+    if (std::filesystem::is_directory(fileName))
+        throw Exception(fileName + " is a folder, not a file saved by skdump --save");
+    TFileStream file(fileName, TFileMode::fmOpenReadShared);
+    std::string bytes;
+    char block[16384];
+    while (const std::int32_t count = file.Read(block, sizeof block)) {
+        bytes.append(block, static_cast<std::size_t>(count));
+        if (bytes.size() > LargestSkdumpFile)
+            throw Exception(fileName + " holds more than 1 MiB, more than skdump --save writes for a drive");
+    }
+    return bytes;
+}
+
+StoredDrive LoadDrive(const std::string& fileName)
+{
+    StoredDrive drive = LoadSkdumpBlob(WholeFile(fileName));
+    if (!drive.Identify)
+        throw Exception(fileName + " holds no IDENTIFY block (IDFY), so it was not saved by skdump --save");
+    return drive;
+}
+
+int Replay(int argc, char** argv)
+{
     int first = 1;
     bool usb = false;
     if (argc > 1 && std::strcmp(argv[1], "--bus") == 0) {
@@ -46,18 +73,13 @@ int main(int argc, char** argv)
         return Usage();
 
     std::vector<StoredDrive> drives;
-    try {
-        for (int k = first; k < argc; ++k) {
-            StoredDrive drive = LoadSkdumpFile(argv[k]);
-            if (usb) {
-                drive.BusType = BusUsb;
-                drive.Bridge = AtaBridge::Translates;
-            }
-            drives.push_back(std::move(drive));
+    for (int k = first; k < argc; ++k) {
+        StoredDrive drive = LoadDrive(argv[k]);
+        if (usb) {
+            drive.BusType = BusUsb;
+            drive.Bridge = AtaBridge::Translates;
         }
-    } catch (const Exception& e) {
-        std::fprintf(stderr, "qm-smart-replay: %s\n", e.Message.c_str());
-        return 1;
+        drives.push_back(std::move(drive));
     }
 
     const auto disks = static_cast<std::int32_t>(drives.size());
@@ -76,4 +98,12 @@ int main(int argc, char** argv)
     const std::string text = lines.Text();
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RestrictLibrarySearchToSystem();
+    return ReportingErrors("qm-smart-replay", [&] { return Replay(argc, argv); });
 }

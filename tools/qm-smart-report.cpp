@@ -7,6 +7,7 @@
 #include "base/SystemLibrary.h"
 #include "smart/smartapi.h"
 #include "tools/NoArgumentTool.h"
+#include "tools/ToolErrors.h"
 #include "wmi/ComApartment.h"
 #include "wmi/DiskDriveInventory.h"
 
@@ -26,13 +27,8 @@ const char* const Usage =
     "Exit status: 0 when the blocks were printed, 1 when the inventory failed or the output\n"
     "could not be written, 2 for a wrong command line.\n";
 
-} // namespace
-
-int main(int argc, char** argv)
+int PrintDiskBlocks()
 {
-    RestrictLibrarySearchToSystem();
-    if (const auto status = HelpOrMisuse(argc, argv, Usage))
-        return *status;
     const ComApartment apartment;
     int diskCount = 0;
     try {
@@ -54,4 +50,14 @@ int main(int argc, char** argv)
         AppendDiskReport(lines, n, ok, drive, smart);
     }
     return WriteStandardOutput(lines.Text()) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RestrictLibrarySearchToSystem();
+    if (const auto status = HelpOrMisuse(argc, argv, Usage))
+        return *status;
+    return ReportingErrors("qm-smart-report", PrintDiskBlocks);
 }

@@ -4,6 +4,7 @@
 
 #include "app/ConsoleOptions.h"
 #include "app/ConsoleRun.h"
+#include "app/ConsoleRunInterruption.h"
 #include "app/SystemOperations.h"
 #include "base/ErrorBox.h"
 #include "base/StandardError.h"
@@ -12,6 +13,7 @@
 #include "base/Text.h"
 #include "net/SocketStack.h"
 #include "tools/ReadTimeoutSetting.h"
+#include "tools/ToolErrors.h"
 #include "wmi/ComApartment.h"
 
 #include <exception>
@@ -43,11 +45,8 @@ int Run(const ConsoleOptions& options, int readTimeout)
     return RunFromConsole(options, system.Operations(), {WriteStandardOutput, WriteStandardError});
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int RunFromCommandLine(int argc, char** argv)
 {
-    RestrictLibrarySearchToSystem();
     std::vector<std::string> arguments;
     for (int k = 1; k < argc; ++k)
         arguments.push_back(EntryText(argv[k]));
@@ -56,7 +55,7 @@ int main(int argc, char** argv)
     try {
         options = ParseConsoleOptions(arguments, QM_UPLOAD_URL);
     } catch (const EConsoleUsage& e) {
-        WriteStandardError("qm-smart-run: " + e.Message + "\nTry \"qm-smart-run --help\".\n");
+        WriteStandardError("qm-smart-run: " + e.Message + "\n" + ConsoleUsageLine() + "Try \"qm-smart-run --help\".\n");
         return ConsoleRefused;
     }
     if (options.Help)
@@ -74,4 +73,13 @@ int main(int argc, char** argv)
         WriteStandardError(ErrorBoxMessage(e.what()) + "\n");
         return ConsoleFailed;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RestrictLibrarySearchToSystem();
+    EndRunOnInterruption();
+    return ReportingErrors("qm-smart-run", [&] { return RunFromCommandLine(argc, argv); });
 }

@@ -1,8 +1,7 @@
 // qm-upload URL FILE: posts FILE the way the program uploads its report (one file field "file",
 // the file name as given, "application/octet-stream") with a client set up as the main
 // window's. The reply body goes to standard output; a failure is reported on standard error
-// after the program's own words, and the exit code is 1. The read limit is the window's 60 s, or
-// QM_UPLOAD_READ_TIMEOUT milliseconds when that is set.
+// after the program's own words, and the exit code is 1.
 
 #include "base/StandardError.h"
 #include "base/StandardOutput.h"
@@ -12,10 +11,10 @@
 #include "net/MultipartFormData.h"
 #include "net/SocketStack.h"
 #include "tools/ReadTimeoutSetting.h"
+#include "tools/ToolErrors.h"
 
 #include <exception>
 #include <iostream>
-#include <optional>
 #include <string>
 
 namespace {
@@ -33,6 +32,28 @@ const char* const Usage =
     "\n"
     "QM_UPLOAD_READ_TIMEOUT: how long to wait for the server's next byte, in milliseconds\n"
     "(default 60000), before the upload ends with \"Read Timeout\".\n";
+
+int Upload(const std::string& url, const std::string& fileName, int readTimeout)
+{
+    TStringStream reply;
+    bool failed = false;
+    try {
+        StartSocketInterface();
+        THttpClient HTTP;
+        // The main window's stored settings: no options, and its read limit.
+        HTTP.HTTPOptions.clear();
+        HTTP.ReadTimeout = readTimeout;
+        TMultipartFormDataStream body;
+        body.AddFile("file", fileName, "application/octet-stream");
+        HTTP.Post(url, body, reply);
+    } catch (const std::exception& e) {
+        // The message goes out as it is, its CR LF included.
+        WriteStandardError(std::string("Error encountered during POST: ") + e.what() + "\n");
+        failed = true;
+    }
+    const bool written = WriteStandardOutput(reply.DataString());
+    return failed || !written ? 1 : 0;
+}
 
 } // namespace
 
@@ -52,25 +73,5 @@ int main(int argc, char** argv)
         std::cerr << "qm-upload: " << UploadReadTimeoutRefused << "\n";
         return 2;
     }
-    const std::string url = argv[1];
-    const std::string fileName = argv[2];
-
-    TStringStream reply;
-    bool failed = false;
-    try {
-        StartSocketInterface();
-        THttpClient HTTP;
-        // The main window's stored settings: no options, and its read limit.
-        HTTP.HTTPOptions.clear();
-        HTTP.ReadTimeout = *readTimeout;
-        TMultipartFormDataStream body;
-        body.AddFile("file", fileName, "application/octet-stream");
-        HTTP.Post(url, body, reply);
-    } catch (const std::exception& e) {
-        // The message goes out as it is, its CR LF included.
-        WriteStandardError(std::string("Error encountered during POST: ") + e.what() + "\n");
-        failed = true;
-    }
-    const bool written = WriteStandardOutput(reply.DataString());
-    return failed || !written ? 1 : 0;
+    return ReportingErrors("qm-upload", [&] { return Upload(argv[1], argv[2], *readTimeout); });
 }

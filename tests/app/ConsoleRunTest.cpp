@@ -94,11 +94,15 @@ TEST(ConsoleOptionsTest, EachOptionInBothForms)
         EXPECT_TRUE(options.NoUpload);
         EXPECT_FALSE(options.Help);
     }
-    // A value may itself hold "=" or start with "--"; what is left out stays empty.
-    const auto odd = ParseConsoleOptions({"--name", "--a=b--"}, BuiltInURL);
+    // A value may itself hold "=", or start with "--" when joined to its option; what is left
+    // out stays empty.
+    const auto odd = ParseConsoleOptions({"--name=--a=b--", "--phone", "a=b", "--email=", "--url", "-"}, BuiltInURL);
     EXPECT_EQ(odd.Name, "--a=b--");
-    EXPECT_EQ(odd.Phone, "");
-    EXPECT_EQ(odd.UploadURL, BuiltInURL);
+    EXPECT_EQ(odd.Phone, "a=b");
+    EXPECT_EQ(odd.Email, "");
+    EXPECT_EQ(odd.UploadURL, "-");
+    EXPECT_FALSE(odd.NoUpload);
+    EXPECT_EQ(ParseConsoleOptions({"--keep"}, BuiltInURL).UploadURL, BuiltInURL);
     EXPECT_TRUE(ParseConsoleOptions({"--help"}, BuiltInURL).Help);
 }
 
@@ -111,6 +115,18 @@ TEST(ConsoleOptionsTest, WhatCannotBeActedOnIsAUsageError)
         {{"--nmae", "Jo"}, "unknown argument \"--nmae\""},
         {{"--keep=yes"}, "unknown argument \"--keep=yes\""},
         {{"--name", "Jo Smith", "extra"}, "unknown argument \"extra\""},
+        // A forgotten value never takes the next option: nothing is sent, nothing deleted.
+        {{"--phone", "0412555019", "--email", "jo@example.com", "--name", "--no-upload"},
+         "option --name needs a value, not the option \"--no-upload\" (write --name=--no-upload for a value that "
+         "starts with \"--\")"},
+        {{"--name", "--keep", "--phone", "0412555019"},
+         "option --name needs a value, not the option \"--keep\" (write --name=--keep for a value that starts with "
+         "\"--\")"},
+        {{"--url", "--", "--name", "Jo Smith"},
+         "option --url needs a value, not the option \"--\" (write --url=-- for a value that starts with \"--\")"},
+        {{"--name", "Jo Smith", "--name=Bob Smith"}, "option --name given more than once"},
+        {{"--email=a@b.c", "--email", "d@e.f"}, "option --email given more than once"},
+        {{"--no-upload", "--keep", "--no-upload"}, "option --no-upload given more than once"},
     };
     for (const auto& [arguments, message] : cases) {
         try {

@@ -26,6 +26,23 @@ TEST(Cp1252, ConvertsBothWaysAndMarksWhatItLacks)
     EXPECT_EQ(Utf8ToCp1252("a\xF0\x9F\x98\x80z"), "a?z") << "outside the basic plane";
     EXPECT_EQ(Utf8ToCp1252("a\xC3"), "a?") << "a truncated sequence at the end";
     EXPECT_EQ(Utf8ToCp1252("\xFF\x41"), "?A");
+    // Only the shortest form is a character; every longer one is as malformed as any other
+    // sequence, so no NUL, line break or path separator slips in under another spelling.
+    const Case malformed[] = {
+        {"Jo\xC0\x80Smith", "Jo??Smith"},
+        {"a\xC0\x8D\xC0\x8A" "b", "a????b"},
+        {"..\xE0\x80\xAF", "..???"},
+        {"\xC1\xBF", "??"},
+        {"\xE0\x9F\xBF", "???"},
+        {"\xF0\x8F\xBF\xBF", "????"},
+        {"\xF0\x80\x80\xAF", "????"},
+        {"\xED\xA0\x80", "???"},
+        {"\xF4\x90\x80\x80", "????"},
+    };
+    for (const auto& c : malformed)
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
+    EXPECT_EQ(Utf8ToCp1252("\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF4\x8F\xBF\xBF"), "?????")
+        << "the shortest forms at each length's lower and upper bounds are characters";
 }
 
 // Every byte of the code page: 80h-9Fh as written out here, every other byte the character of the

@@ -4,7 +4,8 @@
 # each refused entry (status 2, the window's warning, nothing read or sent), a server that is
 # not there, one that answers 404 and one that never answers (status 1, the window's error text),
 # links planted under the report's name (status 1, the create error, nothing written through
-# them), and the usage errors.
+# them), the usage errors, a closed standard output and signals during the upload (status 1, the
+# report file removed).
 #
 #   smart-run-e2e.sh WORK_DIR COMMAND...
 #
@@ -148,7 +149,86 @@ find "$work/run" -name 'Jo_Smith-*.smart' -type l -delete
 # The command line itself.
 run usage --name "Jo Smith" --colour blue
 [ "$status" = 2 ] && grep -q 'unknown argument "--colour"' "$work/usage.err" || fail "a wrong option gave status $status"
+# A forgotten value never takes the next option as it: nothing is read, sent or kept.
+for wrong in "--name --no-upload" "--name --keep" "--name=Jo_Smith --name=Bob_Smith"; do
+  # shellcheck disable=SC2086 # the words are the options
+  run wrong --phone 0412555019 --email jo@example.com $wrong --url "$url"
+  [ "$status" = 2 ] || fail "$wrong gave status $status"
+  grep -q '^Usage: qm-smart-run ' "$work/wrong.err" || fail "$wrong says: $(cat "$work/wrong.err")"
+  [ ! -s "$work/wrong.out" ] && [ "$(reports_left)" = 0 ] && [ "$(stored_count)" = 1 ] ||
+    fail "$wrong printed, saved or sent a report"
+done
 run help --help
 [ "$status" = 0 ] && grep -q '^Exit status:' "$work/help.out" || fail "--help gave status $status"
+
+# A standard output closed before the reply or the report is written: the run fails with
+# status 1 and deletes the report as after any failure.
+closed_output() { python3 -c 'import os, subprocess, sys
+r, w = os.pipe()
+os.close(r)
+sys.exit(subprocess.call(sys.argv[1:], stdout=w, stdin=subprocess.DEVNULL))' "$@"; }
+for extra in "--url $url" "--no-upload"; do
+  status=0
+  # shellcheck disable=SC2086 # the words are the options
+  (cd "$work/run" && closed_output "${command[@]}" "${contact[@]}" $extra 2>"$work/closed.err") || status=$?
+  [ "$status" = 1 ] || fail "a closed standard output ($extra) gave status $status"
+  grep -q '^qm-smart-run: standard output could not be written$' "$work/closed.err" ||
+    fail "a closed standard output ($extra) says: $(cat "$work/closed.err")"
+  [ "$(reports_left)" = 0 ] || fail "a closed standard output ($extra) left the report file"
+done
+
+# Interrupted while the report is being sent (the server holds the reply until released): the
+# report file is removed and the status is 1. Wine turns SIGINT into the console's Ctrl+C; it has
+# no such event for SIGTERM or SIGHUP.
+held=$work/held-upload
+held_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 - "$held_port" "$held" 2>"$work/held-server.log" <<'PYTHON' &
+import os, socket, sys, time
+port, held = int(sys.argv[1]), sys.argv[2]
+listener = socket.create_server(("127.0.0.1", port))
+listener.settimeout(300)
+open(held + ".ready", "w").close()
+while True:
+    try:
+        peer, _ = listener.accept()
+    except socket.timeout:
+        break
+    peer.recv(1)
+    open(held + ".received", "w").close()
+    for _ in range(3000):
+        if os.path.exists(held + ".released"):
+            break
+        time.sleep(0.1)
+    try:
+        peer.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok")
+    except OSError:
+        pass
+    peer.close()
+    # Ready for the next run once both marks are gone.
+    os.remove(held + ".released")
+    os.remove(held + ".received")
+PYTHON
+held_server=$!
+for _ in $(seq 100); do [ -e "$held.ready" ] && break; sleep 0.1; done
+trap 'kill "$receiver" "$held_server" 2>/dev/null || true; wait 2>/dev/null || true' EXIT
+signals=(INT TERM HUP)
+case "${command[0]}" in *wine*) signals=(INT) ;; esac
+for signal in "${signals[@]}"; do
+  (cd "$work/run" && exec env --default-signal=INT "${command[@]}" "${contact[@]}" --keep \
+    --url "http://127.0.0.1:$held_port/vellumbox/upload.php" </dev/null >"$work/held.out" 2>"$work/held.err") &
+  running=$!
+  for _ in $(seq 600); do [ -e "$held.received" ] && break; sleep 0.1; done
+  [ -e "$held.received" ] || fail "the run never reached the holding server: $(cat "$work/held.err")"
+  [ "$(reports_left)" = 1 ] || fail "no report file while the upload runs"
+  kill -s "$signal" "$running"
+  touch "$held.released"
+  status=0
+  wait "$running" || status=$?
+  [ "$status" = 1 ] || fail "SIG$signal during the upload gave status $status"
+  grep -q '^qm-smart-run: interrupted; no report file is left$' "$work/held.err" ||
+    fail "SIG$signal during the upload says: $(cat "$work/held.err")"
+  [ "$(reports_left)" = 0 ] || fail "SIG$signal during the upload left the report file (--keep was given)"
+  for _ in $(seq 600); do [ -e "$held.received" ] || break; sleep 0.1; done
+done
 
 echo "qm-smart-run passed: $disks disk(s) reported and stored byte for byte; refusals, failures and usage as expected"

@@ -219,6 +219,24 @@ TEST(BlobReplay, UnreadableFileIsAnErrorWithoutOutput)
 {
     EXPECT_EQ(RunCommand(std::string(QM_REPLAY) + " /nonexistent/blob 2>/dev/null"), "");
     EXPECT_NE(std::system((std::string(QM_REPLAY) + " /nonexistent/blob 2>/dev/null").c_str()), 0);
+#ifndef _WIN32
+    // Whatever stands under the name, the replay ends with its reason and status 1: no abort, no
+    // disk made up from nothing.
+    const std::string replay = QM_REPLAY;
+    const std::pair<std::string, std::string> cases[] = {
+        {replay + " " QM_TEST_DATA "/smart-blobs",
+         "qm-smart-replay: " QM_TEST_DATA "/smart-blobs is a folder, not a file saved by skdump --save\nstatus 1\n"},
+        {replay + " /dev/null",
+         "qm-smart-replay: /dev/null holds no IDENTIFY block (IDFY), so it was not saved by skdump --save\nstatus 1\n"},
+        {"printf '' | " + replay + " /dev/stdin",
+         "qm-smart-replay: /dev/stdin holds no IDENTIFY block (IDFY), so it was not saved by skdump --save\nstatus 1\n"},
+    };
+    for (const auto& [command, said] : cases)
+        EXPECT_EQ(RunCommand(command + " 2>&1; echo status $?"), said) << command;
+    // A pipe has no size to go by: it is read to its end.
+    const std::string blob = BlobFiles().front();
+    EXPECT_EQ(RunCommand("cat '" + blob + "' | " + replay + " /dev/stdin"), RunCommand(replay + " '" + blob + "'"));
+#endif
 }
 
 TEST(SkdumpBlob, MalformedBlobs)
