@@ -11,7 +11,9 @@
 enum class TFileMode {
     // Read and write; an existing regular file of that name is replaced (removed, then created
     // anew and exclusively). A link, folder or anything else of that name is left untouched and
-    // the create fails.
+    // the create fails. The new file is its creator's alone: mode 0600 whatever the umask on
+    // POSIX; on Windows a protected access list granting the creating user, SYSTEM and the
+    // Administrators group and no one else.
     fmCreate,
     // Read only; others may read but not write while it is open. Opens a regular file only,
     // never through a link of that name.

@@ -13,16 +13,24 @@
 
 namespace {
 
+// The report carries the customer's contact details: its owner alone may read or write it.
+constexpr mode_t OwnerReadWrite = 0600;
+
 // Only a regular file of that name is removed; the exclusive create then refuses whatever
 // stands under the name (a link, a folder, a pipe) with "File exists", and never follows a link
-// planted between the two steps.
+// planted between the two steps. The new file is never more open than its owner's alone; the
+// fchmod gives the owner back what a strict umask took, and its failure (a file system without
+// modes) leaves the file stricter still, never looser.
 int CreateReplacingRegularFile(const std::string& fileName)
 {
     struct stat entry {};
     if (::lstat(fileName.c_str(), &entry) == 0 && S_ISREG(entry.st_mode) && ::unlink(fileName.c_str()) != 0 &&
         errno != ENOENT)
         return -1;
-    return ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, OwnerReadWrite);
+    if (fd >= 0)
+        static_cast<void>(::fchmod(fd, OwnerReadWrite));
+    return fd;
 }
 
 // A link of that name fails the open itself; a pipe does not block it (O_NONBLOCK) and, like a

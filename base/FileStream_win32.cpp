@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 HANDLE AsHandle(std::intptr_t handle)
@@ -14,18 +17,94 @@ HANDLE AsHandle(std::intptr_t handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// A security identifier or access list: variable-length system structures kept in a buffer.
+using SecurityBytes = std::vector<unsigned char>;
+
+// The user the process runs as, or nothing with the system's reason left as the last error.
+SecurityBytes ProcessUserSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    const std::unique_ptr<void, decltype(&CloseHandle)> tokenOwner(token, &CloseHandle);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    SecurityBytes info(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, info.data(), size, &size))
+        return {};
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(info.data())->User.Sid;
+    const auto* first = static_cast<const unsigned char*>(sid);
+    return SecurityBytes(first, first + GetLengthSid(sid));
+}
+
+SecurityBytes WellKnownSid(WELL_KNOWN_SID_TYPE type)
+{
+    DWORD size = SECURITY_MAX_SID_SIZE;
+    SecurityBytes sid(size);
+    if (!CreateWellKnownSid(type, nullptr, sid.data(), &size))
+        return {};
+    sid.resize(size);
+    return sid;
+}
+
+// The report carries the customer's contact details: the file is created with an access list
+// that allows the creating user, SYSTEM and the Administrators group everything and no one else
+// anything, marked protected so that nothing is inherited from the folder.
+class CreatorOnlySecurity {
+public:
+    CreatorOnlySecurity()
+    {
+        const SecurityBytes sids[] = {ProcessUserSid(), WellKnownSid(WinLocalSystemSid),
+                                      WellKnownSid(WinBuiltinAdministratorsSid)};
+        DWORD size = sizeof(ACL);
+        for (const auto& sid : sids) {
+            if (sid.empty())
+                return;
+            size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + static_cast<DWORD>(sid.size());
+        }
+        list_.resize(size);
+        auto* list = reinterpret_cast<PACL>(list_.data());
+        if (!InitializeAcl(list, size, ACL_REVISION))
+            return;
+        for (const auto& sid : sids)
+            if (!AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, const_cast<unsigned char*>(sid.data())))
+                return;
+        if (!InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
+            !SetSecurityDescriptorDacl(&descriptor_, TRUE, list, FALSE) ||
+            !SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED))
+            return;
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+        built_ = true;
+    }
+    CreatorOnlySecurity(const CreatorOnlySecurity&) = delete;
+    CreatorOnlySecurity& operator=(const CreatorOnlySecurity&) = delete;
+
+    // Null when a step failed, with the system's reason left as the last error.
+    SECURITY_ATTRIBUTES* Attributes() { return built_ ? &attributes_ : nullptr; }
+
+private:
+    SecurityBytes list_;
+    SECURITY_DESCRIPTOR descriptor_ {};
+    SECURITY_ATTRIBUTES attributes_ {};
+    bool built_ = false;
+};
+
 constexpr DWORD NotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 
 // Only a regular file of that name is removed; CREATE_NEW then refuses whatever stands under
 // the name (a symbolic link, a junction, a folder) with "The file exists", and opening the
-// reparse point itself keeps it from following a link planted between the two steps.
+// reparse point itself keeps it from following a link planted between the two steps. A file
+// whose access list cannot be made is not created at all.
 HANDLE CreateReplacingRegularFile(const std::string& fileName)
 {
+    CreatorOnlySecurity security;
+    if (!security.Attributes())
+        return INVALID_HANDLE_VALUE;
     const DWORD attributes = GetFileAttributesA(fileName.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & NotAPlainFile) == 0 && !DeleteFileA(fileName.c_str()) &&
         GetLastError() != ERROR_FILE_NOT_FOUND)
         return INVALID_HANDLE_VALUE;
-    return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, security.Attributes(), CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 

@@ -3,6 +3,7 @@
 #include "base/FileSystem.h"
 #include "base/StringList.h"
 #include "base/SystemError.h"
+#include "tests/base/FileAccess.h"
 #include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,23 @@ TEST(FileStream, CreateReplacesOnlyARegularFileOfThatName)
                                      SysErrorMessage(FileExistsError));
         }
         EXPECT_TRUE(planted.Intact());
+    }
+}
+
+// The report holds the customer's contact details: whatever the creation mask, only its owner
+// (and on Windows SYSTEM and the Administrators) may read it.
+TEST(FileStream, CreateGivesTheFileToItsOwnerAlone)
+{
+    const std::string name = "owner-only.smart";
+    for (const unsigned mask : {0000u, 0022u, 0077u, 0277u}) {
+        SCOPED_TRACE(mask);
+        {
+            const CreationMask creationMask(mask);
+            TFileStream(name, TFileMode::fmCreate).WriteBuffer("report", 6);
+        }
+        EXPECT_EQ(FileAccess(name), OwnerOnlyAccess());
+        EXPECT_EQ(ReadWhole(name), "report");
+        EXPECT_TRUE(RemoveFile(name));
     }
 }
 
