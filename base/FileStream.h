@@ -15,8 +15,9 @@ enum class TFileMode {
     // POSIX; on Windows a protected access list granting the creating user, SYSTEM and the
     // Administrators group and no one else.
     fmCreate,
-    // Read only; others may read but not write while it is open. Opens a regular file only,
-    // never through a link of that name.
+    // Read only; others may read but not write while it is open. Opens a regular file with no
+    // other name only: never through a link of that name, nor a hard link, whose other name may
+    // be that of a file its reader was not meant to see.
     fmOpenReadShareDenyWrite,
     // Read only; others may read and write.
     fmOpenReadShared,

@@ -33,17 +33,31 @@ int CreateReplacingRegularFile(const std::string& fileName)
     return fd;
 }
 
+// The reason a read-back refuses what it opened, or 0 for a plain file with no other name. A
+// second name (a hard link put under the report's name) can be that of a file only the
+// administrator may read, whose content would otherwise be sent.
+int RefusalReason(const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return EISDIR;
+    if (!S_ISREG(info.st_mode))
+        return EPERM;
+    if (info.st_nlink > 1)
+        return EMLINK;
+    return 0;
+}
+
 // A link of that name fails the open itself; a pipe does not block it (O_NONBLOCK) and, like a
-// folder or a device, is turned away once opened.
+// folder, a device or a file with other names, is turned away once opened.
 int OpenRegularFileForReading(const std::string& fileName)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return -1;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    const int reason = ::fstat(fd, &info) == 0 ? RefusalReason(info) : errno;
+    if (reason == 0)
         return fd;
-    const int reason = S_ISDIR(info.st_mode) ? EISDIR : EPERM;
     ::close(fd);
     errno = reason;
     return -1;

@@ -108,9 +108,21 @@ HANDLE CreateReplacingRegularFile(const std::string& fileName)
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
+// The reason a read-back refuses what it opened, or 0 for a plain file with no other name: the
+// system's reason for a link it will not resolve (a link's target is never read), and for a
+// second name (a hard link put under the report's name), which can be that of a file only the
+// administrator may read.
+DWORD RefusalReason(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    if (info.dwFileAttributes & NotAPlainFile)
+        return ERROR_CANT_RESOLVE_FILENAME;
+    if (info.nNumberOfLinks > 1)
+        return ERROR_TOO_MANY_LINKS;
+    return 0;
+}
+
 // Opens the entry of that name itself, a link included, and turns it away unless it is a plain
-// file, with the system's reason for a link it will not resolve: a link's target is never read.
-// A folder fails the open itself (access denied).
+// file with no other name. A folder fails the open itself (access denied).
 HANDLE OpenRegularFileForReading(const std::string& fileName)
 {
     const HANDLE handle = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -118,10 +130,11 @@ HANDLE OpenRegularFileForReading(const std::string& fileName)
     if (handle == INVALID_HANDLE_VALUE)
         return handle;
     BY_HANDLE_FILE_INFORMATION info {};
-    if (GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & NotAPlainFile) == 0)
+    const DWORD reason = GetFileInformationByHandle(handle, &info) ? RefusalReason(info) : GetLastError();
+    if (reason == 0)
         return handle;
     CloseHandle(handle);
-    SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+    SetLastError(reason);
     return INVALID_HANDLE_VALUE;
 }
 
