@@ -32,10 +32,18 @@ public:
     ~TFileStream() override;
 
     std::int32_t Read(void* buffer, std::int32_t count) override;
+    // A write the system refuses (a full disk, a quota, the file-size limit) raises EStreamError
+    // "Cannot write file "%s": %s" with the full path and the system's reason; on POSIX a write
+    // past the file-size limit fails so too, instead of ending the process with SIGXFSZ.
     std::int32_t Write(const void* buffer, std::int32_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
 
     const std::string& FileName() const { return fileName_; }
+
+    // For a stream that created its file: empties the file and removes it, so that what was
+    // written before a failure does not stay on disk. Removing is all it can fail at, and then
+    // the empty file stays.
+    void Discard();
 
 private:
     std::string fileName_;

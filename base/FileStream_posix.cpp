@@ -6,10 +6,13 @@
 #include "base/SystemError.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 namespace {
 
@@ -63,6 +66,33 @@ int OpenRegularFileForReading(const std::string& fileName)
     return -1;
 }
 
+// While it lives, a write past the file-size limit (RLIMIT_FSIZE) fails with EFBIG instead of
+// ending the process with SIGXFSZ: the signal is held back for this thread alone, and the one
+// such a write raised is taken before it is let through again. The process's handling of the
+// signal is left as it was, and so is every other thread's.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld()
+    {
+        sigemptyset(&signal_);
+        sigaddset(&signal_, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &signal_, &previous_);
+    }
+    ~FileSizeSignalHeld()
+    {
+        const timespec noWait {};
+        while (sigtimedwait(&signal_, nullptr, &noWait) == SIGXFSZ) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+private:
+    sigset_t signal_ {};
+    sigset_t previous_ {};
+};
+
 int OpenForReading(const std::string& fileName, TFileMode mode)
 {
     if (mode == TFileMode::fmOpenReadShareDenyWrite)
@@ -114,17 +144,29 @@ std::int32_t TFileStream::Write(const void* buffer, std::int32_t count)
 {
     if (count <= 0)
         return 0;
+    const FileSizeSignalHeld fileSizeSignal;
     const auto* in = static_cast<const char*>(buffer);
     std::int32_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(static_cast<int>(handle_), in + done, static_cast<size_t>(count - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            const unsigned reason = GetLastOSError();
+            throw EStreamError(Format("Cannot write file \"%s\": %s", ExpandFileName(fileName_).c_str(),
+                                      SysErrorMessage(reason).c_str()));
+        }
+        if (n == 0)
             break;
         done += static_cast<std::int32_t>(n);
     }
     return done;
+}
+
+void TFileStream::Discard()
+{
+    static_cast<void>(::ftruncate(static_cast<int>(handle_), 0));
+    ::unlink(fileName_.c_str());
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)

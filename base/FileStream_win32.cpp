@@ -94,7 +94,8 @@ constexpr DWORD NotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARS
 // Only a regular file of that name is removed; CREATE_NEW then refuses whatever stands under
 // the name (a symbolic link, a junction, a folder) with "The file exists", and opening the
 // reparse point itself keeps it from following a link planted between the two steps. A file
-// whose access list cannot be made is not created at all.
+// whose access list cannot be made is not created at all. DELETE lets a failed save remove the
+// file through its handle.
 HANDLE CreateReplacingRegularFile(const std::string& fileName)
 {
     CreatorOnlySecurity security;
@@ -104,7 +105,7 @@ HANDLE CreateReplacingRegularFile(const std::string& fileName)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & NotAPlainFile) == 0 && !DeleteFileA(fileName.c_str()) &&
         GetLastError() != ERROR_FILE_NOT_FOUND)
         return INVALID_HANDLE_VALUE;
-    return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, security.Attributes(), CREATE_NEW,
+    return CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, security.Attributes(), CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
@@ -181,9 +182,26 @@ std::int32_t TFileStream::Read(void* buffer, std::int32_t count)
 std::int32_t TFileStream::Write(const void* buffer, std::int32_t count)
 {
     DWORD done = 0;
-    if (count <= 0 || !WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &done, nullptr))
+    if (count <= 0)
         return 0;
+    if (!WriteFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &done, nullptr)) {
+        const DWORD reason = GetLastError();
+        throw EStreamError(Format("Cannot write file \"%s\": %s", ExpandFileName(fileName_).c_str(),
+                                  SysErrorMessage(reason).c_str()));
+    }
     return static_cast<std::int32_t>(done);
+}
+
+// The file goes when its handle is closed; removing it through the handle reaches the file this
+// stream created, whatever has been put under its name since.
+void TFileStream::Discard()
+{
+    LARGE_INTEGER start {};
+    if (SetFilePointerEx(AsHandle(handle_), start, nullptr, FILE_BEGIN))
+        SetEndOfFile(AsHandle(handle_));
+    FILE_DISPOSITION_INFO disposition {};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(AsHandle(handle_), FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
