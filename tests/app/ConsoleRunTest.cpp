@@ -203,7 +203,7 @@ TEST_F(ConsoleRunTest, KeepLeavesTheFileThatWasSent)
     EXPECT_EQ(Run(), ConsoleAccepted);
     EXPECT_EQ(ReportFilesHere(), std::vector<std::string>{ReportName});
     EXPECT_EQ(ReadWhole(ReportName), uploader.PostedContent);
-    EXPECT_EQ(FileAccess(ReportName), OwnerOnlyAccess()) << "the customer's details open to others";
+    EXPECT_TRUE(GrantsItsOwnerAlone(FileAccess(ReportName))) << FileAccess(ReportName);
     EXPECT_EQ(err, "There are 0 disks to be tested.\nReport kept in " + ReportName + "\n");
     RemoveFile(ReportName);
 }

@@ -6,9 +6,10 @@
 // ("0600"), the access list in the system's security descriptor notation on Windows.
 std::string FileAccess(const std::string& name);
 
-// What the report file grants: its owner alone to read and write on POSIX; on Windows, a
-// protected list allowing the creating user, SYSTEM and the Administrators group everything.
-std::string OwnerOnlyAccess();
+// Whether an access read by FileAccess is what the report file grants: its owner alone to read
+// and write on POSIX ("0600"); on Windows everything to the creating user, and nothing to anyone
+// but that user, SYSTEM and the Administrators group (nothing inherited from the folder either).
+bool GrantsItsOwnerAlone(const std::string& access);
 
 // While it lives, files are created under the given mask (the umask) on POSIX. Windows has no
 // such mask; there it does nothing.

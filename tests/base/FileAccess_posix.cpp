@@ -12,9 +12,9 @@ std::string FileAccess(const std::string& name)
     return Format("%04o", static_cast<unsigned>(info.st_mode & 07777));
 }
 
-std::string OwnerOnlyAccess()
+bool GrantsItsOwnerAlone(const std::string& access)
 {
-    return "0600";
+    return access == "0600";
 }
 
 CreationMask::CreationMask(unsigned mask) : previous_(::umask(static_cast<mode_t>(mask))) {}

@@ -49,9 +49,22 @@ std::string FileAccess(const std::string& name)
     return text;
 }
 
-std::string OwnerOnlyAccess()
+// Each entry of the list reads "(type;flags;rights;object;inherited object;account)". Wine keeps
+// no access list of its own for a file; it answers with one made from the Unix mode it gave the
+// file (the user and SYSTEM for an owner-only file, the Administrators and the protection lost),
+// so the entries are checked one by one rather than the text as a whole.
+bool GrantsItsOwnerAlone(const std::string& access)
 {
-    return "D:P(A;;FA;;;" + ProcessUserSidText() + ")(A;;FA;;;SY)(A;;FA;;;BA)";
+    const std::string user = ProcessUserSidText();
+    bool userAllowed = false;
+    for (size_t open = access.find('('); open != std::string::npos; open = access.find('(', open + 1)) {
+        const std::string entry = access.substr(open + 1, access.find(')', open) - open - 1);
+        const std::string account = entry.substr(entry.rfind(';') + 1);
+        if (entry.rfind("A;;FA;", 0) != 0 || (account != user && account != "SY" && account != "BA"))
+            return false;
+        userAllowed = userAllowed || account == user;
+    }
+    return userAllowed;
 }
 
 CreationMask::CreationMask(unsigned mask) : previous_(mask) {}
