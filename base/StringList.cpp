@@ -20,5 +20,10 @@ void TStringList::SaveToFile(const std::string& fileName) const
 {
     TFileStream file(fileName, TFileMode::fmCreate);
     const std::string text = Text();
-    file.WriteBuffer(text.data(), static_cast<std::int32_t>(text.size()));
+    try {
+        file.WriteBuffer(text.data(), static_cast<std::int32_t>(text.size()));
+    } catch (...) {
+        file.Discard();
+        throw;
+    }
 }

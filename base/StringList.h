@@ -13,7 +13,8 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
 
     std::string Text() const;
-    // Creates or replaces the file and writes the whole text in one write.
+    // Creates or replaces the file and writes the whole text in one write. A write that fails
+    // leaves no file (and none of the text) behind and raises its error.
     void SaveToFile(const std::string& fileName) const;
 
 private:

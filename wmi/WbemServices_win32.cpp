@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/SystemError.h"
+#include "wmi/EnumeratedItems.h"
 #include "wmi/OleException.h"
 
 #include <windows.h>
@@ -41,6 +42,7 @@ public:
     }
 
     T* operator->() const { return pointer_; }
+    T& operator*() const { return *pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
     // For an out-parameter: drops the reference held, then receives the new one.
     T** Receive()
@@ -142,6 +144,14 @@ std::string ErrorInfoDescription()
     return description.ToAnsi();
 }
 
+[[noreturn]] void RaiseOleError(HRESULT result)
+{
+    const auto code = static_cast<std::uint32_t>(result);
+    std::string description = TrimSystemMessage(ErrorInfoDescription());
+    std::string message = OleErrorMessage(description, SysErrorMessage(code), code);
+    throw EOleException(std::move(message), code, std::move(description));
+}
+
 // Makes one COM call and raises EOleException when it fails. Error information left over from
 // an earlier call is cleared first, so the description always belongs to this call.
 template <class Call>
@@ -149,12 +159,8 @@ void OleCheck(Call&& call)
 {
     SetErrorInfo(0, nullptr);
     const HRESULT result = call();
-    if (SUCCEEDED(result))
-        return;
-    const auto code = static_cast<std::uint32_t>(result);
-    std::string description = TrimSystemMessage(ErrorInfoDescription());
-    std::string message = OleErrorMessage(description, SysErrorMessage(code), code);
-    throw EOleException(std::move(message), code, std::move(description));
+    if (FAILED(result))
+        RaiseOleError(result);
 }
 
 class ComWbemServices : public WbemServices {
@@ -190,20 +196,13 @@ public:
         OleCheck([&] { return objects->get__NewEnum(enumerator.Receive()); });
         ComPtr<IEnumVARIANT> items;
         OleCheck([&] { return enumerator->QueryInterface(IidIEnumVARIANT, items.ReceiveVoid()); });
-        for (;;) {
-            Variant item;
-            ULONG fetched = 0;
-            // Anything but S_OK, the end of the set or a failure alike, ends the enumeration.
-            if (items->Next(1, item.Get(), &fetched) != S_OK)
-                break;
-            IUnknown* unknown = item.Object();
+        ForEachEnumeratedItem(*items, [&](IUnknown& item) {
             ComPtr<ISWbemObject> object;
-            if (!unknown || FAILED(unknown->QueryInterface(IidISWbemObject, object.ReceiveVoid())) || !object)
-                continue;
+            OleCheck([&] { return item.QueryInterface(IidISWbemObject, object.ReceiveVoid()); });
             Bstr text;
             OleCheck([&] { return object->GetObjectText_(0, text.Receive()); });
             onObjectText(text.ToAnsi());
-        }
+        });
     }
 
 private:
@@ -211,6 +210,24 @@ private:
 };
 
 } // namespace
+
+void ForEachEnumeratedItem(IEnumVARIANT& enumerator, const std::function<void(IUnknown& item)>& onItem)
+{
+    for (;;) {
+        Variant item;
+        ULONG fetched = 0;
+        SetErrorInfo(0, nullptr);
+        const HRESULT answer = enumerator.Next(1, item.Get(), &fetched);
+        if (answer == S_FALSE)
+            return;
+        if (answer != S_OK)
+            RaiseOleError(answer);
+        IUnknown* object = item.Object();
+        if (!object)
+            RaiseOleError(DISP_E_TYPEMISMATCH);
+        onItem(*object);
+    }
+}
 
 std::unique_ptr<WbemServices> CreateSystemWbemServices()
 {

@@ -8,6 +8,7 @@
 #include "base/SystemError.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/smartapi.h"
+#include "tests/base/FileAccess.h"
 #include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +219,7 @@ TEST_F(ConsoleRunTest, KeepLeavesTheFileThatWasSent)
     EXPECT_EQ(Run(), ConsoleAccepted);
     EXPECT_EQ(ReportFilesHere(), std::vector<std::string>{ReportName});
     EXPECT_EQ(ReadWhole(ReportName), uploader.PostedContent);
+    EXPECT_TRUE(GrantsItsOwnerAlone(FileAccess(ReportName))) << FileAccess(ReportName);
     EXPECT_EQ(err, "There are 0 disks to be tested.\nReport kept in " + ReportName + "\n");
     RemoveFile(ReportName);
 }

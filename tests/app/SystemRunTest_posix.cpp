@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cerrno>
 #include <filesystem>
 
 namespace {
@@ -48,6 +51,25 @@ protected:
     TForm1 form;
 };
 
+// While it lives, no file of this process may grow past the given size (RLIMIT_FSIZE, as
+// "ulimit -f" sets it); a quota or a full disk fails a write alike.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &previous_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_ {};
+};
+
 // The same run at a fixed moment, so the report's name is known beforehand, as it is to anyone
 // who knows the user's name and the time.
 class SystemRunAtAKnownTime : public SystemRun {
@@ -80,4 +102,20 @@ TEST_F(SystemRunAtAKnownTime, ALinkUnderTheReportNameEndsTheRunAndNothingIsSent)
                                                     SysErrorMessage(FileExistsError) + "."});
     EXPECT_EQ(receiver.OnlyStoredReport(), "stored reports: 0");
     EXPECT_TRUE(planted.Intact());
+}
+
+// A save the system cuts short (here by the file-size limit, past the first contact line) leaves
+// no file holding part of the customer's details, and the error box names the file and the
+// system's reason; the process is not ended by SIGXFSZ, and nothing is sent.
+TEST_F(SystemRunAtAKnownTime, ASaveCutShortLeavesNoFileAndSaysWhy)
+{
+    const std::string name = "Jo_Smith-1569147670.smart";
+    {
+        const FileSizeLimit limit(16);
+        Run();
+    }
+    EXPECT_EQ(view.Events, std::vector<std::string>{"error: Cannot write file \"" + ExpandFileName(name) + "\": " +
+                                                    SysErrorMessage(EFBIG) + "."});
+    EXPECT_FALSE(std::filesystem::exists(name));
+    EXPECT_EQ(receiver.OnlyStoredReport(), "stored reports: 0");
 }

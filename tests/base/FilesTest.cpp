@@ -3,6 +3,7 @@
 #include "base/FileSystem.h"
 #include "base/StringList.h"
 #include "base/SystemError.h"
+#include "tests/base/FileAccess.h"
 #include "tests/base/PlantedEntry.h"
 
 #include <gtest/gtest.h>
@@ -123,8 +124,26 @@ TEST(FileStream, CreateReplacesOnlyARegularFileOfThatName)
     }
 }
 
-// The upload reads the report back by its name: a regular file only, never through a link, and a
-// pipe planted there neither blocks the open nor is read.
+// The report holds the customer's contact details: whatever the creation mask, only its owner
+// (and on Windows SYSTEM and the Administrators) may read it.
+TEST(FileStream, CreateGivesTheFileToItsOwnerAlone)
+{
+    const std::string name = "owner-only.smart";
+    for (const unsigned mask : {0000u, 0022u, 0077u, 0277u}) {
+        SCOPED_TRACE(mask);
+        {
+            const CreationMask creationMask(mask);
+            TFileStream(name, TFileMode::fmCreate).WriteBuffer("report", 6);
+        }
+        EXPECT_TRUE(GrantsItsOwnerAlone(FileAccess(name))) << FileAccess(name);
+        EXPECT_EQ(ReadWhole(name), "report");
+        EXPECT_TRUE(RemoveFile(name));
+    }
+}
+
+// The upload reads the report back by its name: a regular file with no other name only, never
+// through a link, nor a hard link (its other name may be that of a file only the administrator
+// may read), and a pipe planted there neither blocks the open nor is read.
 TEST(FileStream, UploadReadOpensOnlyARegularFileOfThatName)
 {
     const std::string name = "planted-read.smart";
@@ -136,9 +155,9 @@ TEST(FileStream, UploadReadOpensOnlyARegularFileOfThatName)
             TFileStream in(name, TFileMode::fmOpenReadShareDenyWrite);
             char content[64];
             const std::int32_t length = in.Read(content, sizeof content);
-            EXPECT_TRUE(IsReplaceable(kind)) << "read " << std::string(content, std::max(length, 0));
+            EXPECT_EQ(kind, PlantedKind::RegularFile) << "read " << std::string(content, std::max(length, 0));
         } catch (const EFOpenError& e) {
-            EXPECT_FALSE(IsReplaceable(kind)) << e.Message;
+            EXPECT_NE(kind, PlantedKind::RegularFile) << e.Message;
             const std::string opening = "Cannot open file \"" + ExpandFileName(name) + "\". ";
             EXPECT_EQ(e.Message.substr(0, opening.size()), opening);
             EXPECT_GT(e.Message.size(), opening.size()) << "the system's reason follows";
