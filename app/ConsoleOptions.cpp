@@ -105,10 +105,14 @@ std::string ConsoleUsage(const std::string& builtInURL)
            "with status 1. A closed standard output ends it with status 1 too, the report file\n"
            "deleted as after any other failure (and left with --keep).\n"
            "\n"
+           "Environment: QM_UPLOAD_READ_TIMEOUT, how long the upload waits for the server's next\n"
+           "byte, in milliseconds from 1 to 3600000 (60000 otherwise); past it the upload ends\n"
+           "with \"Read Timeout\".\n"
+           "\n"
            "Exit status:\n"
            "  0  the server accepted the report (a 2xx reply), or the report was printed\n"
            "  1  the upload failed (\"Error encountered during POST: ...\" on standard error), the\n"
            "     run was interrupted or its standard output closed, or another error was\n"
            "     reported: the disk inventory, saving the report, printing it\n"
-           "  2  an entry was refused, or the command line was wrong\n";
+           "  2  an entry was refused, or the command line or QM_UPLOAD_READ_TIMEOUT was wrong\n";
 }
