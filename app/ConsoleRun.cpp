@@ -101,11 +101,6 @@ private:
     ConsoleView& view_;
 };
 
-std::int32_t Truncated(double value)
-{
-    return static_cast<std::int32_t>(std::trunc(value));
-}
-
 class ConsoleRun {
 public:
     ConsoleRun(const ConsoleOptions& options, RunOperations operations, ConsoleStreams streams)

@@ -1,19 +1,10 @@
 #include "app/ContactChecks.h"
 
+#include "base/Text.h"
+
 #include <cstdint>
 
 namespace {
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsHexNumber(const std::string& digits)
 {

@@ -10,14 +10,10 @@
 
 #include <cmath>
 
-namespace {
-
 std::int32_t Truncated(double value)
 {
     return static_cast<std::int32_t>(std::trunc(value));
 }
-
-} // namespace
 
 TForm1::TForm1(MainView& view, RunOperations operations, std::string uploadURL)
     : UploadURL(std::move(uploadURL)), view_(view), operations_(std::move(operations))

@@ -16,6 +16,9 @@ struct TDiskRange {
     double Value = 0;
 };
 
+// A disk number held by the range, as a whole number: the fraction cut off.
+std::int32_t Truncated(double value);
+
 enum TShiftStateFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
 inline constexpr unsigned VK_F1_KEY = 112;
 

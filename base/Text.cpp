@@ -168,3 +168,14 @@ bool SameText(const std::string& a, const std::string& b)
 {
     return UpperCase(a) == UpperCase(b);
 }
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}

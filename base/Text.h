@@ -21,3 +21,5 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 std::string UpperCase(std::string text);
 std::string LowerCase(std::string text);
 bool SameText(const std::string& a, const std::string& b);
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);

@@ -51,18 +51,10 @@ std::optional<std::string> DescriptorText(Bytes returned, std::size_t offsetFiel
     return std::string(text.begin(), end);
 }
 
+// Word 77 gives the negotiated speed as a generation number in bits 1 to 3.
 std::string CurrentSpeedName(std::uint16_t word77)
 {
-    switch ((word77 >> 1) & 7) {
-    case 1:
-        return "1.5 Gb/s";
-    case 2:
-        return "3.0 Gb/s";
-    case 3:
-        return "6.0 Gb/s";
-    default:
-        return {};
-    }
+    return SataGenerationSpeedName((word77 >> 1) & 7);
 }
 
 } // namespace

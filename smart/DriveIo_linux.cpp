@@ -5,6 +5,7 @@
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveIo.h"
+#include "smart/DrivePath.h"
 #include "smart/NvmeAdmin.h"
 #include "smart/SysfsDisks.h"
 
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <map>
 #include <optional>
 
@@ -28,7 +28,6 @@ namespace {
 
 using namespace blocks;
 
-constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
 constexpr std::uint8_t SenseBufferSize = 64;
 
 // Runs one SG_IO request; the kernel's refusal is the answer's system error.
@@ -121,17 +120,13 @@ protected:
 private:
     std::optional<std::string> DiskName(const std::string& path) const
     {
-        if (!path.starts_with(DevicePrefix) || path.size() == DevicePrefix.size())
-            return std::nullopt;
-        std::size_t index = 0;
-        const char* last = path.data() + path.size();
-        const auto [end, error] = std::from_chars(path.data() + DevicePrefix.size(), last, index);
-        if (error != std::errc() || end != last)
+        const std::optional<std::size_t> index = PhysicalDriveIndex(path);
+        if (!index)
             return std::nullopt;
         const std::vector<std::string> disks = PhysicalDriveNames(sysRoot_);
-        if (index >= disks.size())
+        if (*index >= disks.size())
             return std::nullopt;
-        return disks[index];
+        return disks[*index];
     }
 
     bool Fail(int code)

@@ -98,21 +98,6 @@ std::string SwapBytePairs(const std::uint8_t* bytes, std::int32_t len)
     return Trim(text);
 }
 
-namespace {
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
-
 std::string HexPairsToText(const std::string& s)
 {
     std::string text(s.size() / 2, '\0');
@@ -162,7 +147,12 @@ std::string SataTransportName(std::uint16_t w)
 
 std::string SataSpeedName(std::uint16_t w)
 {
-    switch (HighestBitIndex(static_cast<std::uint16_t>(w & 0x00FE))) {
+    return SataGenerationSpeedName(HighestBitIndex(static_cast<std::uint16_t>(w & 0x00FE)));
+}
+
+std::string SataGenerationSpeedName(std::int32_t generation)
+{
+    switch (generation) {
     case 1:
         return "1.5 Gb/s";
     case 2:

@@ -35,3 +35,6 @@ std::string AtaVersionName(std::uint16_t w);
 std::string SataTransportName(std::uint16_t w);
 // The highest link speed flagged in identify word 76.
 std::string SataSpeedName(std::uint16_t w);
+// The link speed of SATA generation 1, 2 or 3 ("1.5 Gb/s", "3.0 Gb/s", "6.0 Gb/s"); empty for
+// any other number.
+std::string SataGenerationSpeedName(std::int32_t generation);

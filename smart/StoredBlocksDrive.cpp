@@ -3,13 +3,13 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
+#include "smart/DrivePath.h"
 #include "smart/RequestLimits.h"
 
 #include "base/Exception.h"
 #include "base/FileStream.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -30,22 +30,6 @@ constexpr std::uint8_t SenseKeyRecovered = 0x01;
 constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t SenseKeyAborted = 0x0B;
 constexpr std::uint8_t AscInvalidOpcode = 0x20;
-
-constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
-
-// The drive number of "\\.\PhysicalDriveN", or nothing for any other path.
-std::optional<std::size_t> DriveIndex(const std::string& path)
-{
-    if (!path.starts_with(DevicePrefix) || path.size() == DevicePrefix.size())
-        return std::nullopt;
-    std::size_t index = 0;
-    const char* first = path.data() + DevicePrefix.size();
-    const char* last = path.data() + path.size();
-    const auto [end, error] = std::from_chars(first, last, index);
-    if (error != std::errc() || end != last)
-        return std::nullopt;
-    return index;
-}
 
 // The bytes a stored block sends: the block, at most one sector of it.
 Bytes Sector(const std::vector<std::uint8_t>& block)
@@ -134,7 +118,7 @@ bool StoredBlocksDrive::Fail(unsigned code)
 
 DriveHandle StoredBlocksDrive::Open(const std::string& path)
 {
-    const auto index = DriveIndex(path);
+    const auto index = PhysicalDriveIndex(path);
     if (!index || *index >= drives_.size()) {
         Fail(ErrorFileNotFound);
         return {};

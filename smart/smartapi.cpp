@@ -4,6 +4,7 @@
 #include "smart/AttributeScan.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveDecode.h"
+#include "smart/DrivePath.h"
 #include "smart/NvmeHealth.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
@@ -252,11 +253,6 @@ bool IdentifyOnRoute(DriveIo& io, std::int32_t driveNum, const std::string& path
 }
 
 } // namespace
-
-std::string PhysicalDrivePath(std::int32_t driveNum)
-{
-    return "\\\\.\\PhysicalDrive" + std::to_string(driveNum);
-}
 
 bool IdentifyDrive(DriveIo& io, std::int32_t driveNum, const std::string& path, TDriveResult& driveResult)
 {

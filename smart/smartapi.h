@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <string>
 
-// The device path of physical drive N: "\\.\PhysicalDrive" + N.
-std::string PhysicalDrivePath(std::int32_t driveNum);
-
 // Opens the drive at path (built from driveNum when empty), reads its storage descriptor and
 // identifies it: ATA SMART ENABLE and IDENTIFY on an ATA, ATAPI or SATA bus, disk geometry and
 // SCSI INQUIRY otherwise. True when the drive was opened, whatever failed afterwards; ErrorText

@@ -1,6 +1,6 @@
 #include "app/qt/Banner.h"
 
-#include "app/JpegImage.h"
+#include "app/banner/JpegImage.h"
 #include "base/Exception.h"
 
 #include <QFile>

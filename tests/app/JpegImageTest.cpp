@@ -1,4 +1,4 @@
-#include "app/JpegImage.h"
+#include "app/banner/JpegImage.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
