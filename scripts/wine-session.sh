@@ -32,6 +32,12 @@ wine_session_start() {
   # No Mono or Gecko: nothing here needs them, and installing them would ask for the network.
   WINEDLLOVERRIDES="mscoree=;mshtml=" timeout 300 "$WINE" wineboot.exe -i >/dev/null 2>&1
   timeout 120 wineserver -w
+  # Wine's own fonts (fonts-wine: MS Sans Serif, Marlett for the caption buttons, Tahoma) are
+  # found only in the prefix's font folder, where this Wine's set-up does not put them.
+  if [ -d /usr/share/wine/fonts ]; then
+    mkdir -p "$prefix/drive_c/windows/Fonts"
+    cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
+  fi
 }
 
 wine_session_stop() {

@@ -12,3 +12,14 @@ GdiObject<HFONT> CreateFormFont()
 {
     return CreateFontOf("MS Sans Serif", 11);
 }
+
+SIZE LabelTextExtent(HFONT font, const char* text, int width, bool wrapped)
+{
+    ScreenDc screen;
+    const HGDIOBJ previous = SelectObject(screen.Get(), font);
+    RECT bounds {0, 0, width, 0};
+    DrawTextA(screen.Get(), text, -1, &bounds,
+              DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wrapped ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(screen.Get(), previous);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}

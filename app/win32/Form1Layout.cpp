@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace Form1Layout {
 
@@ -66,6 +67,46 @@ std::span<const Control> Controls()
 const Control& Find(ControlId id)
 {
     return *std::find_if(Table.begin(), Table.end(), [id](const Control& control) { return control.Id == id; });
+}
+
+bool IsTextLabel(const Control& control)
+{
+    return std::string_view(control.ClassName) == "STATIC" && (control.Style & SS_TYPEMASK) != SS_BITMAP;
+}
+
+bool WrapsItsText(const Control& control)
+{
+    return IsTextLabel(control) && (control.Style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+}
+
+Placement PlaceControls(const std::function<TextExtent(const Control&)>& measure)
+{
+    Placement placement {{Table.begin(), Table.end()}, ClientHeight};
+    auto& placed = placement.Controls;
+    // From the top down, so a label that moved grows from where it now stands.
+    std::vector<std::size_t> order(placed.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return placed[a].Top < placed[b].Top; });
+    for (const std::size_t k : order) {
+        Control& label = placed[k];
+        if (!IsTextLabel(label))
+            continue;
+        const TextExtent text = measure(label);
+        if (!WrapsItsText(label))
+            label.Width = std::max(label.Width, text.Width);
+        const int growth = text.Height - label.Height;
+        if (growth <= 0)
+            continue;
+        const int bottom = label.Top + label.Height;
+        for (Control& below : placed)
+            if (below.Top >= bottom)
+                below.Top += growth;
+        label.Height += growth;
+        placement.ClientHeight += growth;
+    }
+    return placement;
 }
 
 } // namespace Form1Layout

@@ -100,25 +100,35 @@ Form1Window::Form1Window(HINSTANCE instance, HWND owner, RunOperations operation
 {
     RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form1Window>, LoadIconA(instance, "MAINICON"),
                             nullptr);
-    const RECT frame = CentredFrame(Form1Layout::ClientWidth, Form1Layout::ClientHeight);
+    // Laid out in the fonts the window has here, so no label's text is cut.
+    const auto placement = Form1Layout::PlaceControls([this](const Form1Layout::Control& label) {
+        const SIZE text = LabelTextExtent(FontOf(label), label.Text, label.Width, Form1Layout::WrapsItsText(label));
+        return Form1Layout::TextExtent {text.cx, text.cy};
+    });
+    const RECT frame = CentredFrame(Form1Layout::ClientWidth, placement.ClientHeight);
     window_.reset(CreateWindowExA(FrameExStyle, ClassName, Messages::FormCaption, FrameStyle, frame.left, frame.top,
                                   frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, this));
     if (!window_)
         throw Exception("Cannot create the main window");
-    CreateControls(instance);
+    CreateControls(instance, placement);
 }
 
 Form1Window::~Form1Window() = default;
 
-void Form1Window::CreateControls(HINSTANCE instance)
+HFONT Form1Window::FontOf(const Form1Layout::Control& control) const
+{
+    using Form1Layout::FontKind;
+    return control.Font == FontKind::Title     ? titleFont_.get()
+           : control.Font == FontKind::Address ? addressFont_.get()
+                                               : formFont_.get();
+}
+
+void Form1Window::CreateControls(HINSTANCE instance, const Form1Layout::Placement& placement)
 {
     using namespace Form1Layout;
-    for (const auto& control : Controls()) {
+    for (const auto& control : placement.Controls) {
         HWND handle = CreateControl(control, window_.get(), instance);
-        HFONT font = control.Font == FontKind::Title     ? titleFont_.get()
-                     : control.Font == FontKind::Address ? addressFont_.get()
-                                                         : formFont_.get();
-        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     }
     SendMessageA(Control(Image1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
 

@@ -50,7 +50,8 @@ private:
     template <class Window>
     friend LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls(HINSTANCE instance);
+    void CreateControls(HINSTANCE instance, const Form1Layout::Placement& placement);
+    HFONT FontOf(const Form1Layout::Control& control) const;
     // The contact fields pass through here, for the control that the focus goes to on leaving.
     static LRESULT CALLBACK FieldMessage(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                          DWORD_PTR window);

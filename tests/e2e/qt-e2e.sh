@@ -4,7 +4,12 @@
 # opens the preview with Shift+Alt+F1, runs once more over links planted under the report's
 # name and quits. The reference receiver takes the upload.
 #
-#   qt-e2e.sh PROGRAM UPLOAD_URL ARTEFACT_DIR
+#   qt-e2e.sh PROGRAM UPLOAD_URL ARTEFACT_DIR [PICTURES_PROGRAM]
+#
+# PICTURES_PROGRAM, the same windows over stored drives (tests/e2e/qt-stored-drives-window.cpp),
+# then takes the README's pictures in ARTEFACT_DIR/pictures: the greeting, the window filled in,
+# the preview of a report with real disk blocks and the error box of an upload refused because
+# the receiver is gone.
 #
 # The program posts to the URL it was built with, so the run happens in network and mount
 # namespaces of its own: there the URL's host is this loopback (through a private /etc/hosts)
@@ -15,6 +20,7 @@ set -euo pipefail
 program=$(realpath "$1")
 url=$2
 artefacts=$3
+pictures_program=${4:+$(realpath "$4")}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 skip() { echo "SKIP: $*"; exit 77; }
@@ -206,4 +212,54 @@ wait_for gone "$main_title" || fail "Quit did not close the window"
 status=0
 wait "$program_pid" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
+if [ -n "$pictures_program" ]; then
+  pictures=$artefacts/pictures
+  mkdir -p "$pictures"
+  blobs=$source_dir/tests/data/smart-blobs
+  (cd "$artefacts/work" && exec "$pictures_program" "$blobs/SAMSUNG_HD501LJ--CR100-12" "$blobs/ST9160821AS--3.CLH") \
+    >"$artefacts/pictures.log" 2>&1 &
+  pictures_pid=$!
+  children+=("$pictures_pid")
+  wait_for shown '^Information$' || fail "the stored drives' window showed no greeting"
+  sleep 1
+  import -window "$(visible '^Information$')" "$pictures/greeting-box.png"
+  press "$(visible '^Information$')" Return
+  wait_for shown "$main_title" || fail "the stored drives' window did not appear"
+  main=$(visible "$main_title")
+  click "$main" 224 172
+  xdotool type --delay 20 "Jo Smith"
+  xdotool key Tab
+  xdotool type --delay 20 "0412 555 019"
+  xdotool key Tab
+  xdotool type --delay 20 "jo@example.com"
+  xdotool key Tab
+  sleep 1
+  import -window "$main" "$pictures/main-window.png"
+  click "$main" 284 286
+  wait_for shown "$box_title" || fail "the stored drives' run showed no reply box"
+  press "$(visible "$box_title")" Return
+  wait_for gone "$box_title" || fail "the stored drives' reply box did not close"
+  press "$main" shift+alt+F1
+  wait_for shown '^Content to Send$' || fail "Shift+Alt+F1 opened no preview of the stored drives' report"
+  sleep 1
+  import -window "$(visible '^Content to Send$')" "$pictures/preview-window.png"
+  press "$(visible '^Content to Send$')" Escape
+  wait_for gone '^Content to Send$' || fail "the stored drives' preview did not close"
+  # The receiver goes: the next upload is refused.
+  kill "${children[0]}"
+  wait "${children[0]}" 2>/dev/null || true
+  click "$main" 284 286
+  wait_for shown "$box_title" || fail "the upload to no receiver showed no box"
+  sleep 1
+  import -window "$(visible "$box_title")" "$pictures/error-box.png"
+  press "$(visible "$box_title")" Return
+  # The reply box follows, empty: no reply came.
+  sleep 1
+  wait_for shown "$box_title" || fail "no reply box after the error box"
+  press "$(visible "$box_title")" Return
+  wait_for gone "$box_title" || fail "the empty reply box did not close"
+  click "$main" 40 286
+  wait_for gone "$main_title" || fail "Quit did not close the stored drives' window"
+fi
+
 echo "e2e passed: $boxes box(es) after the run, $disks disk block(s) stored; screenshots in $artefacts"

@@ -6,7 +6,8 @@
 # over links planted under the report's name must end with the create error, and a ws2_32.dll
 # planted beside the program and in its folder must never be loaded. On the way, the task bar
 # must show the one button "QM Smart Test" from the greeting on, and a field must be judged only
-# when the focus moves on to another control of the window. The program runs signed.
+# when the focus moves on to another control of the window. The program runs signed. Last, the
+# same windows over stored drives take the README's pictures (in e2e/pictures/).
 # usage: wine-e2e.sh [32|64]: the 32-bit product under 32-bit Wine (the default), or the 64-bit
 # build under 64-bit Wine. Artefacts (screenshots, the stored report) are left in
 # build-windows/e2e/ or build-windows64/e2e/.
@@ -33,7 +34,7 @@ jpeg=()
 cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
       -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF -DQM_UPLOAD_URL="$url" -DQM_DIST_DIR="$work/bin" \
       "${jpeg[@]}" >/dev/null
-cmake --build "$work/build" --target QMSmartTest wine-windowtext planted-ws2_32 >/dev/null
+cmake --build "$work/build" --target QMSmartTest wine-windowtext planted-ws2_32 stored-drives-window >/dev/null
 program=$work/bin/QMSmartTest.exe
 windowtext=$work/build/app/win32/wine-windowtext.exe
 
@@ -101,12 +102,13 @@ close_box() {
   wait_gone "$id"
 }
 
-# click_client WINDOW X Y: a left click at a point of the window's client area.
-click_client() {
-  local WIDTH HEIGHT border
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  border=$(( (WIDTH - 401) / 2 ))
-  xdotool mousemove --window "$1" $((border + $2)) $((HEIGHT - 357 - border + $3)) click 1
+# click_control CAPTION TEXT: a left click in the middle of that window's control with that text,
+# wherever the window's font has placed it.
+click_control() {
+  local point
+  point=$(timeout 60 "$WINE" "$windowtext" --centre "$1" "$2" | tr -d '\r')
+  [ -n "$point" ] || fail "no control \"$2\" in the window \"$1\""
+  xdotool mousemove $point click 1
 }
 
 expected=$(timeout 120 "$WINE" wmic diskdrive get DeviceID 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | grep -c PHYSICALDRIVE || true)
@@ -170,9 +172,9 @@ phone=$(phone_field)
 [ "$phone" = '0412 555 019' ] || fail "another window taking the focus judged the telephone field: $phone"
 kill "$other_program"
 wait "$other_program" 2>/dev/null || true
-# ... or the preview opening over it (Shift+Alt+F1). A click on the banner makes the window the
-# active one again (without a window manager, the X focus alone does not).
-click_client "$main" 200 40
+# ... or the preview opening over it (Shift+Alt+F1). A click on the business's name makes the
+# window the active one again (without a window manager, the X focus alone does not).
+click_control 'Quillmark SMART Test.' Quillmark
 sleep 1
 xdotool key shift+alt+F1
 preview=$(wait_window 'Content to Send')
@@ -190,7 +192,7 @@ xdotool key Tab
 sleep 1
 import -window "$main" "$work/main-window.png"
 
-click_client "$main" 284 286 # the middle of "Execute SMART Test"
+click_control 'Quillmark SMART Test.' 'Execute SMART Test'
 
 reply=
 for _ in 1 2 3; do
@@ -233,7 +235,7 @@ wait_gone "$preview"
 through=$work/created-through-a-link
 rm -f "$through"
 plant_report_links "$work/run" "$through"
-click_client "$main" 284 286
+click_control 'Quillmark SMART Test.' 'Execute SMART Test'
 refusal=$(close_box 'QM Smart Test')
 echo "Run over planted links: $refusal"
 [[ $refusal == 'Cannot create file "'*'\Jo_Smith-'*'.smart". File exists.' ]] ||
@@ -245,7 +247,7 @@ stored=("$work/receiver"/*)
 [ ${#stored[@]} -eq 1 ] || fail "the run over planted links reached the receiver"
 rm -f "$work"/run/*.smart
 
-click_client "$main" 40 286 # "Quit"
+click_control 'Quillmark SMART Test.' Quit
 for _ in $(seq 300); do
   kill -0 "$program_pid" 2>/dev/null || break
   sleep 0.1
@@ -256,4 +258,62 @@ program_pid=
 for folder in "$work/bin" "$work/run"; do
   [ ! -e "$folder/planted-library-loaded" ] || fail "the program loaded the ws2_32.dll planted in $folder"
 done
-echo "End to end under $width-bit Wine: report of $blocks disk blocks received, screenshot $work/main-window.png"
+# The README's pictures: the same windows over two stored drives (skdump blobs of real disks from
+# tests/data), so the report they show has real attribute tables, temperatures and verdicts where
+# Wine's own disks cannot be opened. The greeting, the window filled in, the preview of what was
+# sent, and the error box of an upload refused because the receiver is gone.
+pictures=$work/pictures
+rm -rf "$pictures"
+mkdir -p "$pictures"
+blobs=()
+for blob in SAMSUNG_HD501LJ--CR100-12 ST9160821AS--3.CLH; do
+  path=$root/tests/data/smart-blobs/$blob
+  blobs+=("Z:${path//\//\\}")
+done
+"$WINE" "$work/build/app/win32/stored-drives-window.exe" "${blobs[@]}" >>"$work/program.log" 2>&1 &
+program_pid=$!
+box=$(wait_window Information)
+sleep 1
+import -window "$box" "$pictures/greeting-box.png"
+close_box Information >/dev/null
+main=$(wait_window 'Quillmark SMART Test\.')
+xdotool windowfocus --sync "$main"
+xdotool key Tab
+xdotool type --delay 20 'Jo Smith'
+xdotool key Tab
+xdotool type --delay 20 '0412 555 019'
+xdotool key Tab
+xdotool type --delay 20 'jo@example.com'
+xdotool key Tab
+sleep 1
+import -window "$main" "$pictures/main-window.png"
+click_control 'Quillmark SMART Test.' 'Execute SMART Test'
+reply=$(close_box 'QM Smart Test')
+[ "$reply" = 'Report received for Jo Smith: 2 disk blocks.' ] || fail "the stored drives' run shows: $reply"
+xdotool windowfocus --sync "$main" key shift+alt+F1
+preview=$(wait_window 'Content to Send')
+sleep 1
+import -window "$preview" "$pictures/preview-window.png"
+xdotool windowfocus --sync "$preview" key alt+F4
+wait_gone "$preview"
+kill "$receiver"
+wait "$receiver" 2>/dev/null || true
+click_control 'Quillmark SMART Test.' 'Execute SMART Test'
+box=$(wait_window 'QM Smart Test')
+sleep 1
+import -window "$box" "$pictures/error-box.png"
+refusal=$(close_box 'QM Smart Test')
+echo "Upload to no receiver: $refusal"
+grep -q 'refused' <<<"$refusal" || fail "the upload to no receiver does not end with the refusal: $refusal"
+# The reply box follows, empty: no reply came.
+close_box 'QM Smart Test' >/dev/null
+click_control 'Quillmark SMART Test.' Quit
+for _ in $(seq 300); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "the stored drives' window did not end on Quit"
+wait "$program_pid" || true
+program_pid=
+
+echo "End to end under $width-bit Wine: report of $blocks disk blocks received, pictures in $pictures"

@@ -6,6 +6,9 @@
 //          a message box) on a line of its own; exit code 1 when no such window came up
 //        wine-windowtext --task-bar
 //          prints the title of each window the task bar shows a button for
+//        wine-windowtext --centre CAPTION TEXT
+//          prints "X Y", the screen point in the middle of the window's visible control with that
+//          text, for a click wherever the window's font has placed it
 #include "tests/win32/TaskBarButton.h"
 
 #include <windows.h>
@@ -51,6 +54,21 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM className)
     return TRUE;
 }
 
+struct ControlSearch {
+    const char* Text;
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK FindControlByText(HWND control, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<ControlSearch*>(parameter);
+    if (IsWindowVisible(control) && TextOf(control) == search->Text) {
+        search->Found = control;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK PrintTaskBarButton(HWND window, LPARAM)
 {
     if (HasTaskBarButton(window))
@@ -66,12 +84,14 @@ int main(int argc, char** argv)
         EnumWindows(PrintTaskBarButton, 0);
         return 0;
     }
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: wine-windowtext CAPTION [CLASS] | wine-windowtext --task-bar\n");
+    const bool centre = argc == 4 && std::string(argv[1]) == "--centre";
+    if (argc != 2 && argc != 3 && !centre) {
+        std::fprintf(stderr, "usage: wine-windowtext CAPTION [CLASS] | wine-windowtext --task-bar | "
+                             "wine-windowtext --centre CAPTION TEXT\n");
         return 2;
     }
     const char* className = argc == 3 ? argv[2] : "Static";
-    Search search {argv[1]};
+    Search search {centre ? argv[2] : argv[1]};
     for (int i = 0; i < 600 && !search.Found; ++i) {
         EnumWindows(FindWindowByCaption, reinterpret_cast<LPARAM>(&search));
         if (!search.Found)
@@ -79,6 +99,15 @@ int main(int argc, char** argv)
     }
     if (!search.Found)
         return 1;
+    if (centre) {
+        ControlSearch control {argv[3]};
+        EnumChildWindows(search.Found, FindControlByText, reinterpret_cast<LPARAM>(&control));
+        RECT place {};
+        if (!control.Found || !GetWindowRect(control.Found, &place))
+            return 1;
+        std::printf("%ld %ld\n", (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        return 0;
+    }
     EnumChildWindows(search.Found, PrintControl, reinterpret_cast<LPARAM>(className));
     return 0;
 }

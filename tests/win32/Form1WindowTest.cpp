@@ -5,6 +5,7 @@
 #include "tests/ExpectedTexts.h"
 
 #include <commctrl.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -96,8 +97,19 @@ protected:
 
 } // namespace
 
+// The rectangles below are those the tests see in the font they run with, Wine's own "MS Sans
+// Serif" (fonts-wine), in which every label's text fits the design's rectangle. In a font where a
+// text needs more room, the window lays itself out anew (Form1Layout::PlaceControls).
 TEST_F(Form1WindowTest, FrameIsAFixedDialogOf401By357CentredOnTheScreen)
 {
+    ScreenDc screen;
+    const HGDIOBJ previous =
+        SelectObject(screen.Get(), reinterpret_cast<HFONT>(SendMessageA(Item(Label1), WM_GETFONT, 0, 0)));
+    char face[LF_FACESIZE] {};
+    GetTextFaceA(screen.Get(), LF_FACESIZE, face);
+    SelectObject(screen.Get(), previous);
+    ASSERT_STREQ(face, "MS Sans Serif") << "Wine's fonts (fonts-wine) are not in the Wine prefix";
+
     RECT client {};
     GetClientRect(window.Handle(), &client);
     EXPECT_EQ(client.right, 401);
@@ -176,6 +188,75 @@ TEST_F(Form1WindowTest, ControlsSitWhereTheWindowDesignPutsThem)
     ASSERT_EQ(SendMessageA(Item(edContact), CB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(ComboEntry(Item(edContact), 0), "Yes, you may contact me.");
     EXPECT_EQ(ComboEntry(Item(edContact), 1), "No, may not contact me.");
+}
+
+// Each label's text measured in the font the label draws with, wrapped at its width where the
+// label wraps, must fit the label's rectangle; and no label may lie over another shown control.
+TEST_F(Form1WindowTest, EveryLabelShowsItsWholeTextInTheWindowsFont)
+{
+    ScreenDc screen;
+    for (const auto& design : Controls()) {
+        if (!IsTextLabel(design))
+            continue;
+        SCOPED_TRACE(design.Name);
+        HWND label = Item(design.Id);
+        RECT client {};
+        GetClientRect(label, &client);
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+        const HGDIOBJ previous = SelectObject(screen.Get(), font);
+        RECT text {0, 0, client.right, 0};
+        const UINT wrap = WrapsItsText(design) ? DT_WORDBREAK : DT_SINGLELINE;
+        DrawTextA(screen.Get(), design.Text, -1, &text, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | wrap);
+        SelectObject(screen.Get(), previous);
+        EXPECT_LE(text.right, client.right) << "text width";
+        EXPECT_LE(text.bottom, client.bottom) << "text height";
+
+        const RECT place = PlaceOf(label);
+        for (const auto& other : Controls()) {
+            RECT overlap {};
+            const RECT otherPlace = PlaceOf(Item(other.Id));
+            if (other.Id != design.Id && Shown(Item(other.Id)))
+                EXPECT_FALSE(IntersectRect(&overlap, &place, &otherPlace)) << "lies over " << other.Name;
+        }
+    }
+}
+
+// In a font where "Name *" is a pixel too wide and Label4 and Label6 need a line more (as in the
+// sans serif Wine falls back on without its own fonts): the one label widens, the two grow down,
+// everything below each moves down as far, and so does the client area's bottom.
+TEST(Form1Layout, LabelsGrowToTheirTextsAndMoveWhatIsBelow)
+{
+    const auto placement = PlaceControls([](const Control& label) {
+        switch (label.Id) {
+        case Label1:
+            return TextExtent {36, 12};
+        case Label4:
+            return TextExtent {158, 24};
+        case Label6:
+            return TextExtent {357, 36};
+        default:
+            return TextExtent {label.Width, label.Height};
+        }
+    });
+    EXPECT_EQ(placement.ClientHeight, 357 + 11 + 10);
+    struct Placed {
+        ControlId Id;
+        int Left, Top, Width, Height;
+    };
+    const Placed expected[] = {
+        {Label1, 48, 165, 36, 13},   {edContact, 88, 234, 273, 120}, {Label4, 81, 258, 191, 24},
+        {Button1, 8, 285, 65, 25},   {btnScan, 176, 285, 217, 25},   {DiskNum, 352, 325, 25, 21},
+        {Label6, 21, 317, 360, 36},  {sb1, 0, 359, 401, 19},         {Memo1, 16, 445, 105, 57},
+    };
+    for (const auto& want : expected) {
+        const auto placed = std::find_if(placement.Controls.begin(), placement.Controls.end(),
+                                         [&](const Control& control) { return control.Id == want.Id; });
+        SCOPED_TRACE(placed->Name);
+        EXPECT_EQ(placed->Left, want.Left);
+        EXPECT_EQ(placed->Top, want.Top);
+        EXPECT_EQ(placed->Width, want.Width);
+        EXPECT_EQ(placed->Height, want.Height);
+    }
 }
 
 TEST_F(Form1WindowTest, TabGoesFromTheButtonThroughTheFieldsAndBack)
