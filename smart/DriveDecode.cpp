@@ -13,11 +13,6 @@ namespace {
 
 using namespace blocks;
 
-constexpr std::int32_t BusAtapi = 2;
-constexpr std::int32_t BusAta = 3;
-constexpr std::int32_t BusRaid = 8;
-constexpr std::int32_t BusSata = 11;
-constexpr std::int32_t BusNvme = 17;
 
 constexpr std::size_t ModelWord = 27;
 constexpr std::size_t ModelWords = 20;
@@ -61,12 +56,13 @@ std::string CurrentSpeedName(std::uint16_t word77)
 
 bool TakesAtaPath(std::int32_t busType)
 {
-    return busType == BusAtapi || busType == BusAta || busType == BusSata;
+    return busType == BusCode(StorageBus::Atapi) || busType == BusCode(StorageBus::Ata) ||
+           busType == BusCode(StorageBus::Sata);
 }
 
 bool TakesNvmePath(std::int32_t busType)
 {
-    return busType == BusNvme;
+    return busType == BusCode(StorageBus::Nvme);
 }
 
 bool MayBeBridgedAtaDisk(std::int32_t busType, std::int32_t deviceType)
@@ -108,7 +104,7 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
         if (auto text = DescriptorText(valid, descriptor::ProductRevisionOffset))
             drive.ProductRev = *text;
         if (auto text = DescriptorText(valid, descriptor::SerialNumberOffset)) {
-            if (drive.BusType == BusAta) {
+            if (drive.BusType == BusCode(StorageBus::Ata)) {
                 // Drivers on the ATA bus give the identify serial field as hexadecimal pairs.
                 const std::string decoded = HexPairsToText(*text);
                 drive.SerialNumber = SwapBytePairs(reinterpret_cast<const std::uint8_t*>(decoded.data()),
@@ -120,8 +116,8 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
     }
 
     // Only the Intel RAID driver is known to refuse SMART; other RAID drivers pass it through.
-    if (drive.BusType == BusRaid && drive.VendorId != "Intel" && !drive.ProductId.starts_with("Raid"))
-        drive.BusType = BusAta;
+    if (drive.BusType == BusCode(StorageBus::Raid) && drive.VendorId != "Intel" && !drive.ProductId.starts_with("Raid"))
+        drive.BusType = BusCode(StorageBus::Ata);
 
     if (drive.BusType >= 0 && std::cmp_less(drive.BusType, BusTypeNames.size()))
         drive.BusTypeName = BusTypeNames[static_cast<std::size_t>(drive.BusType)];

@@ -82,6 +82,35 @@ inline constexpr std::array<std::string_view, 18> HighAttrNames = {
     "Shock Count Write Ops",   "Shock Rate Write Ops",     "Unknown Attribute",      "Spin High Current",
     "Spin Buzz",               "Offline Seek Perf"};
 
+// The storage bus types the system reports in a drive's descriptor (TDriveResult::BusType holds
+// the code as reported, so a code newer than this list passes through).
+enum class StorageBus : std::int32_t {
+    Unknown = 0,
+    Scsi = 1,
+    Atapi = 2,
+    Ata = 3,
+    Ieee1394 = 4,
+    Ssa = 5,
+    Fibre = 6,
+    Usb = 7,
+    Raid = 8,
+    Iscsi = 9,
+    Sas = 10,
+    Sata = 11,
+    Sd = 12,
+    Mmc = 13,
+    Virtual = 14,
+    FileBackedVirtual = 15,
+    Spaces = 16,
+    Nvme = 17,
+};
+
+// The code of a bus as a descriptor or TDriveResult::BusType carries it.
+constexpr std::int32_t BusCode(StorageBus bus)
+{
+    return static_cast<std::int32_t>(bus);
+}
+
 // Indexed by the storage bus type the system reports (0-16).
 inline constexpr std::array<std::string_view, 17> BusTypeNames = {
     "Unknown", "SCSI", "ATAPI", "ATA", "1394", "SSA",     "Fibre",   "USB",

@@ -2,6 +2,7 @@
 
 #include "smart/DeviceAnswers.h"
 #include "smart/DriveIo.h"
+#include "smart/SmartTypes.h"
 
 #include <cstdint>
 #include <map>
@@ -38,7 +39,7 @@ struct StoredFailure {
 
 struct StoredDrive {
     // The storage descriptor. Absent texts have offset 0.
-    std::int32_t BusType = 3;
+    std::int32_t BusType = BusCode(StorageBus::Ata);
     std::uint8_t DeviceType = 0;
     bool RemovableMedia = false;
     std::optional<std::string> VendorId;

@@ -1,5 +1,7 @@
 #include "smart/SysfsDisks.h"
 
+#include "smart/SmartTypes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -10,14 +12,6 @@
 
 namespace {
 
-constexpr std::int32_t BusScsi = 1;
-constexpr std::int32_t BusAta = 3;
-constexpr std::int32_t BusUsb = 7;
-constexpr std::int32_t BusIscsi = 9;
-constexpr std::int32_t BusSas = 10;
-constexpr std::int32_t BusSata = 11;
-constexpr std::int32_t BusSd = 12;
-constexpr std::int32_t BusNvme = 17;
 
 // Windows reports this vendor text for every NVMe disk.
 constexpr std::string_view NvmeVendor = "NVMe";
@@ -106,18 +100,18 @@ int LibataPortNumber(const std::string& devicePath)
 std::int32_t BusTypeFromSysfs(const std::string& name, const std::string& devicePath, const std::string& sataSpeed)
 {
     if (name.starts_with("nvme") || Contains(devicePath, "/nvme"))
-        return BusNvme;
+        return BusCode(StorageBus::Nvme);
     if (Contains(devicePath, "/usb"))
-        return BusUsb;
+        return BusCode(StorageBus::Usb);
     if (LibataPortNumber(devicePath) != 0)
-        return !sataSpeed.empty() && sataSpeed != "<unknown>" ? BusSata : BusAta;
+        return !sataSpeed.empty() && sataSpeed != "<unknown>" ? BusCode(StorageBus::Sata) : BusCode(StorageBus::Ata);
     if (name.starts_with("mmcblk"))
-        return BusSd;
+        return BusCode(StorageBus::Sd);
     if (Contains(devicePath, "/end_device-"))
-        return BusSas;
+        return BusCode(StorageBus::Sas);
     if (Contains(devicePath, "/session"))
-        return BusIscsi;
-    return BusScsi;
+        return BusCode(StorageBus::Iscsi);
+    return BusCode(StorageBus::Scsi);
 }
 
 std::optional<std::string> ReadSysfsAttribute(const std::string& file)
@@ -151,7 +145,8 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
     // The SCSI peripheral type of SCSI, libata and USB disks. A disk without one (virtio, MMC and
     // SD cards) has an unknown type, which keeps commands for direct-access disks away from it;
     // Windows describes an NVMe namespace as a direct-access disk.
-    fields.DeviceType = fields.BusType == BusNvme ? blocks::scsi::DirectAccessDevice : blocks::scsi::UnknownDeviceType;
+    fields.DeviceType = fields.BusType == BusCode(StorageBus::Nvme) ? blocks::scsi::DirectAccessDevice
+                                                                     : blocks::scsi::UnknownDeviceType;
     if (const auto type = ReadAttribute(device / "type")) {
         int value = 0;
         const auto [end, error] = std::from_chars(type->data(), type->data() + type->size(), value);
@@ -161,7 +156,8 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
     fields.RemovableMedia = ReadAttribute(block / "removable").value_or("0") == "1";
     // An NVMe controller has no vendor attribute; with the vendor given, the identification
     // sends no SCSI INQUIRY, which an NVMe namespace would refuse anyway.
-    fields.VendorId = fields.BusType == BusNvme ? std::string(NvmeVendor) : NonEmpty(ReadAttribute(device / "vendor"));
+    fields.VendorId = fields.BusType == BusCode(StorageBus::Nvme) ? std::string(NvmeVendor)
+                                                                   : NonEmpty(ReadAttribute(device / "vendor"));
     fields.ProductId = NonEmpty(ReadAttribute(device / "model"));
     if (!fields.ProductId)
         fields.ProductId = NonEmpty(ReadAttribute(device / "name"));
@@ -169,11 +165,11 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
     if (!fields.ProductRevision)
         fields.ProductRevision = NonEmpty(ReadAttribute(device / "firmware_rev"));
     fields.SerialNumber = NonEmpty(ReadAttribute(device / "serial"));
-    if (!fields.SerialNumber && fields.BusType == BusUsb && !devicePath.empty())
+    if (!fields.SerialNumber && fields.BusType == BusCode(StorageBus::Usb) && !devicePath.empty())
         fields.SerialNumber = SerialOfUsbDevice(sysRoot, resolved);
     if (!fields.SerialNumber)
         fields.SerialNumber = SerialFromVpdPage(device);
-    if (fields.SerialNumber && fields.BusType == BusAta)
+    if (fields.SerialNumber && fields.BusType == BusCode(StorageBus::Ata))
         fields.SerialNumber = AtaBusSerialNumber(*fields.SerialNumber);
     return fields;
 }

@@ -19,8 +19,6 @@ namespace {
 
 using namespace blocks;
 
-constexpr std::int32_t BusAtapi = 2;
-constexpr std::int32_t BusUsb = 7;
 constexpr std::size_t MaxDeviceNameLength = 99;
 constexpr std::size_t SmartReadOutputLength = 528;
 constexpr std::size_t IdentifyOutputLength = 529;
@@ -49,7 +47,7 @@ std::string DriverStatusOf(const OutputBlock& out)
 void InquireScsiDrive(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
 {
     PassThroughBlock block{};
-    if (drive.BusType == BusUsb || drive.VendorId.empty() || drive.ProductId.empty()) {
+    if (drive.BusType == BusCode(StorageBus::Usb) || drive.VendorId.empty() || drive.ProductId.empty()) {
         std::uint32_t returned = 0;
         PrepareInquiry(block, false, 0);
         if (!SendPassThrough(handle, block, returned)) {
@@ -109,7 +107,7 @@ void IdentifyAta(AtaChannel& channel, std::int32_t driveNum, TDriveResult& drive
 
     out.fill(0);
     Put32(out, smartout::BufferSize, smartout::DataSize);
-    const SmartRequestBlock identify = IdentifyRequest(driveNum, drive.BusType == BusAtapi);
+    const SmartRequestBlock identify = IdentifyRequest(driveNum, drive.BusType == BusCode(StorageBus::Atapi));
     if (!channel.Send(SMART_RCV_DRIVE_DATA, identify, std::span(out).first(IdentifyOutputLength), reason)) {
         drive.ErrorText = "Identify Command Failed on Drive: " + DriverStatusOf(out) + " bIDEStatus=" +
                           IdeStatusHex(out) + " : " + reason;

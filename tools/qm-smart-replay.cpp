@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr std::int32_t BusUsb = 7;
 // skdump saves a few KiB per drive; anything far larger is not one of its files, and a pipe
 // that never ends must not take the machine's memory.
 constexpr std::size_t LargestSkdumpFile = 1 << 20;
@@ -76,7 +75,7 @@ int Replay(int argc, char** argv)
     for (int k = first; k < argc; ++k) {
         StoredDrive drive = LoadDrive(argv[k]);
         if (usb) {
-            drive.BusType = BusUsb;
+            drive.BusType = BusCode(StorageBus::Usb);
             drive.Bridge = AtaBridge::Translates;
         }
         drives.push_back(std::move(drive));

@@ -215,8 +215,9 @@ TEST_F(Form1WindowTest, EveryLabelShowsItsWholeTextInTheWindowsFont)
         for (const auto& other : Controls()) {
             RECT overlap {};
             const RECT otherPlace = PlaceOf(Item(other.Id));
-            if (other.Id != design.Id && Shown(Item(other.Id)))
+            if (other.Id != design.Id && Shown(Item(other.Id))) {
                 EXPECT_FALSE(IntersectRect(&overlap, &place, &otherPlace)) << "lies over " << other.Name;
+            }
         }
     }
 }
