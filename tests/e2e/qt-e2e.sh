@@ -140,14 +140,19 @@ shot 03-warning
 press "$(visible '^Warning$')" Return
 wait_for gone '^Warning$'
 
+# type_contact: the example contact details typed into the window $main, each field left by Tab.
+type_contact() {
+  click "$main" 224 172
+  xdotool type --delay 20 "Jo Smith"
+  xdotool key Tab
+  xdotool type --delay 20 "0412 555 019"
+  xdotool key Tab
+  xdotool type --delay 20 "jo@example.com"
+  xdotool key Tab
+}
+
 # The contact details, typed; the click on the button takes the focus from the e-mail field.
-click "$main" 224 172
-xdotool type --delay 20 "Jo Smith"
-xdotool key Tab
-xdotool type --delay 20 "0412 555 019"
-xdotool key Tab
-xdotool type --delay 20 "jo@example.com"
-xdotool key Tab
+type_contact
 shot 04-filled
 click "$main" 284 286
 
@@ -226,13 +231,7 @@ if [ -n "$pictures_program" ]; then
   press "$(visible '^Information$')" Return
   wait_for shown "$main_title" || fail "the stored drives' window did not appear"
   main=$(visible "$main_title")
-  click "$main" 224 172
-  xdotool type --delay 20 "Jo Smith"
-  xdotool key Tab
-  xdotool type --delay 20 "0412 555 019"
-  xdotool key Tab
-  xdotool type --delay 20 "jo@example.com"
-  xdotool key Tab
+  type_contact
   sleep 1
   import -window "$main" "$pictures/main-window.png"
   click "$main" 284 286

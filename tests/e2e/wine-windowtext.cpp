@@ -29,15 +29,16 @@ std::string TextOf(HWND window)
     return text;
 }
 
+// The first visible window (or control) whose text is Text.
 struct Search {
-    const char* Caption;
+    const char* Text;
     HWND Found = nullptr;
 };
 
-BOOL CALLBACK FindWindowByCaption(HWND window, LPARAM parameter)
+BOOL CALLBACK FindVisibleByText(HWND window, LPARAM parameter)
 {
     auto* search = reinterpret_cast<Search*>(parameter);
-    if (IsWindowVisible(window) && TextOf(window) == search->Caption) {
+    if (IsWindowVisible(window) && TextOf(window) == search->Text) {
         search->Found = window;
         return FALSE;
     }
@@ -51,21 +52,6 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM className)
     const std::string text = TextOf(control);
     if (IsWindowVisible(control) && lstrcmpiA(actual, reinterpret_cast<const char*>(className)) == 0 && !text.empty())
         std::printf("%s\n", text.c_str());
-    return TRUE;
-}
-
-struct ControlSearch {
-    const char* Text;
-    HWND Found = nullptr;
-};
-
-BOOL CALLBACK FindControlByText(HWND control, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<ControlSearch*>(parameter);
-    if (IsWindowVisible(control) && TextOf(control) == search->Text) {
-        search->Found = control;
-        return FALSE;
-    }
     return TRUE;
 }
 
@@ -93,15 +79,15 @@ int main(int argc, char** argv)
     const char* className = argc == 3 ? argv[2] : "Static";
     Search search {centre ? argv[2] : argv[1]};
     for (int i = 0; i < 600 && !search.Found; ++i) {
-        EnumWindows(FindWindowByCaption, reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindVisibleByText, reinterpret_cast<LPARAM>(&search));
         if (!search.Found)
             Sleep(100);
     }
     if (!search.Found)
         return 1;
     if (centre) {
-        ControlSearch control {argv[3]};
-        EnumChildWindows(search.Found, FindControlByText, reinterpret_cast<LPARAM>(&control));
+        Search control {argv[3]};
+        EnumChildWindows(search.Found, FindVisibleByText, reinterpret_cast<LPARAM>(&control));
         RECT place {};
         if (!control.Found || !GetWindowRect(control.Found, &place))
             return 1;
