@@ -17,7 +17,7 @@ for arg in $(cat /proc/cmdline); do
     esac
 done
 
-# Whole disks in the order the drive back end numbers them (base/PhysicalDrives.h): /sys/block
+# Whole disks in the order the drive back end numbers them (base/SysfsDisks.h): /sys/block
 # by name, the entries with a parent device, not hidden, not an eMMC's boot or replay-protected
 # area, not a CD/DVD (SCSI type 5) or floppy drive.
 whole_disks() {

@@ -2,7 +2,7 @@
 // drive numbering counts the disks Windows would count, and only those.
 
 #include "smart/DriveIo.h"
-#include "smart/SysfsDisks.h"
+#include "smart/linux/SysfsDriveIo.h"
 #include "smart/smartapi.h"
 
 #include "tests/sysfs/SysfsMachines.h"

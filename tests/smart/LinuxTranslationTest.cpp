@@ -1,12 +1,11 @@
 // The pure halves of the Linux drive back end: SG_IO requests built from the SMART and SCSI
-// pass-through blocks, the answers turned back into Windows output blocks, and sysfs naming.
+// pass-through blocks and the answers turned back into Windows output blocks.
 
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/NvmeAdmin.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
-#include "smart/SysfsDisks.h"
 
 #include <gtest/gtest.h>
 
@@ -323,31 +322,6 @@ TEST(DeviceAnswers, StorageDescriptorLayout)
     EXPECT_EQ(block[16], 40);
     EXPECT_EQ(block[28], 11);
     EXPECT_EQ(std::string(block.begin() + 40, block.end()), std::string("Disk\0", 5));
-}
-
-TEST(SysfsDisks, BusTypes)
-{
-    const struct {
-        const char* Name;
-        const char* Path;
-        const char* Speed;
-        std::int32_t Bus;
-    } cases[] = {
-        {"sda", "/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0", "3.0 Gbps", 11},
-        {"sda", "/sys/devices/pci0000:00/0000:00:01.1/ata12/host1/target1:0:0/1:0:0:0", "<unknown>", 3},
-        {"sdb", "/sys/devices/pci0000:00/0000:00:01.1/ata2/host1/target1:0:1/1:0:1:0", "", 3},
-        {"sdc", "/sys/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/4:0:0:0", "", 7},
-        {"nvme0n1", "/sys/devices/pci0000:00/0000:00:04.0/nvme/nvme0/nvme0n1", "", 17},
-        {"sdd", "/sys/devices/pci0000:00/0000:00:05.0/virtio1/host2/target2:0:0/2:0:0:0", "", 1},
-        {"sde", "/sys/devices/pci0000:00/0000:00:02.0/host3/port-3:0/end_device-3:0/target3:0:0/3:0:0:0", "", 10},
-        {"mmcblk0", "/sys/devices/platform/mmc0/mmc_host/mmc0/mmc0:0001", "", 12},
-        {"sdf", "/sys/devices/platform/host5/session1/target5:0:0/5:0:0:0", "", 9},
-        {"sdg", "/sys/devices/pci0000:00/0000:00:03.0/atari/host6/target6:0:0/6:0:0:0", "", 1},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(BusTypeFromSysfs(c.Name, c.Path, c.Speed), c.Bus) << c.Path;
-    EXPECT_EQ(LibataPortNumber("/sys/devices/pci0000:00/0000:00:01.1/ata12/host1"), 12);
-    EXPECT_EQ(LibataPortNumber("/sys/devices/x/atari/ata/host1"), 0);
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 
 #include "smart/DriveIo.h"
 #include "smart/StoredBlocksDrive.h"
-#include "smart/SysfsDisks.h"
 #include "smart/smartapi.h"
+#include "smart/linux/SysfsDescriptor.h"
 
 #include "TestBlocks.h"
 
@@ -249,4 +249,29 @@ TEST(SysfsDescriptor, PataDiskSerialNumberInTheAtaBusForm)
         EXPECT_EQ(drive.SerialNumber, "WD-WCAM12345678") << speed;
         EXPECT_EQ(drive.ModelNumber, "WDC WD800JB-00JJA0") << speed;
     }
+}
+
+TEST(SysfsDisks, BusTypes)
+{
+    const struct {
+        const char* Name;
+        const char* Path;
+        const char* Speed;
+        std::int32_t Bus;
+    } cases[] = {
+        {"sda", "/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0", "3.0 Gbps", 11},
+        {"sda", "/sys/devices/pci0000:00/0000:00:01.1/ata12/host1/target1:0:0/1:0:0:0", "<unknown>", 3},
+        {"sdb", "/sys/devices/pci0000:00/0000:00:01.1/ata2/host1/target1:0:1/1:0:1:0", "", 3},
+        {"sdc", "/sys/devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/4:0:0:0", "", 7},
+        {"nvme0n1", "/sys/devices/pci0000:00/0000:00:04.0/nvme/nvme0/nvme0n1", "", 17},
+        {"sdd", "/sys/devices/pci0000:00/0000:00:05.0/virtio1/host2/target2:0:0/2:0:0:0", "", 1},
+        {"sde", "/sys/devices/pci0000:00/0000:00:02.0/host3/port-3:0/end_device-3:0/target3:0:0/3:0:0:0", "", 10},
+        {"mmcblk0", "/sys/devices/platform/mmc0/mmc_host/mmc0/mmc0:0001", "", 12},
+        {"sdf", "/sys/devices/platform/host5/session1/target5:0:0/5:0:0:0", "", 9},
+        {"sdg", "/sys/devices/pci0000:00/0000:00:03.0/atari/host6/target6:0:0/6:0:0:0", "", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BusTypeFromSysfs(c.Name, c.Path, c.Speed), c.Bus) << c.Path;
+    EXPECT_EQ(LibataPortNumber("/sys/devices/pci0000:00/0000:00:01.1/ata12/host1"), 12);
+    EXPECT_EQ(LibataPortNumber("/sys/devices/x/atari/ata/host1"), 0);
 }

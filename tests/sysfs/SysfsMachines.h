@@ -123,7 +123,8 @@ inline void EmmcLaptop(const SysfsTree& tree)
     tree.Disk("mmcblk0rpmb", userArea + "/mmcblk0rpmb", userArea, {{"size", "8192\n"}});
 
     const std::string stick = "pci0000:00/0000:00:15.0/usb1/1-2/1-2:1.0/host0/target0:0:0/0:0:0:0";
-    tree.Device("pci0000:00/0000:00:15.0/usb1/1-2", {{"idVendor", "0781\n"}, {"serial", "4C530001230321116104\n"}});
+    tree.Device("pci0000:00/0000:00:15.0/usb1/1-2",
+                {{"idVendor", "0781\n"}, {"idProduct", "5567\n"}, {"serial", "4C530001230321116104\n"}});
     tree.Device(stick, {{"vendor", "SanDisk \n"}, {"model", "Cruzer Blade    \n"}, {"rev", "1.00\n"}, {"type", "0\n"}});
     tree.Disk("sda", stick + "/block/sda", stick, {{"size", "30031872\n"}, {"removable", "1\n"}});
 }

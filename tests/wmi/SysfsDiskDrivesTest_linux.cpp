@@ -1,5 +1,5 @@
 #include "base/Exception.h"
-#include "base/PhysicalDrives.h"
+#include "base/SysfsDisks.h"
 #include "wmi/DiskDriveInventory.h"
 #include "wmi/SysfsDiskDrives.h"
 

@@ -1,15 +1,16 @@
 // The drive interface on Linux: the Windows control codes answered through sysfs, the block
 // device ioctls, SCSI generic (SG_IO) requests and NVMe admin commands on /dev nodes.
 
+#include "smart/linux/SysfsDriveIo.h"
+
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
-#include "smart/DriveIo.h"
 #include "smart/DrivePath.h"
 #include "smart/NvmeAdmin.h"
-#include "smart/SysfsDisks.h"
+#include "smart/linux/SysfsDescriptor.h"
 
-#include "base/PhysicalDrives.h"
+#include "base/SysfsDisks.h"
 #include "base/SystemError.h"
 
 #include <algorithm>
@@ -207,8 +208,8 @@ private:
         int sectorSize = 0;
         if (::ioctl(fd, BLKGETSIZE64, &size) != 0 || ::ioctl(fd, BLKSSZGET, &sectorSize) != 0)
             return Fail(errno);
-        const auto removable = ReadSysfsAttribute(sysRoot_ + "/block/" + name + "/removable");
-        bytesReturned = CopyAnswer(BuildDiskGeometry(removable == "1" ? geometry::RemovableMedia : geometry::FixedMedia,
+        const bool removable = ReadSysfsDisk(sysRoot_, name).Removable;
+        bytesReturned = CopyAnswer(BuildDiskGeometry(removable ? geometry::RemovableMedia : geometry::FixedMedia,
                                                      static_cast<std::uint32_t>(sectorSize), size),
                                    output);
         return true;
