@@ -3,7 +3,7 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
-#include "smart/DrivePath.h"
+#include "base/DrivePath.h"
 #include "smart/RequestLimits.h"
 
 #include "base/Exception.h"

@@ -4,7 +4,7 @@
 #include "smart/AttributeScan.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveDecode.h"
-#include "smart/DrivePath.h"
+#include "base/DrivePath.h"
 #include "smart/NvmeHealth.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"

@@ -1,5 +1,6 @@
 #include "wmi/SysfsDiskDrives.h"
 
+#include "base/DrivePath.h"
 #include "base/SysfsDisks.h"
 #include "base/Text.h"
 
@@ -98,7 +99,7 @@ std::string RenderDisk(const SysfsDisk& disk, std::uint32_t index, const std::st
         pnp += "&PROD_" + ForDeviceId(scsiModel);
     pnp += "\\" + ForDeviceId(disk.DevicePath.empty() ? disk.Name : std::filesystem::path(disk.DevicePath).filename().string());
 
-    const std::string deviceId = "\\\\.\\PHYSICALDRIVE" + std::to_string(index);
+    const std::string deviceId = PhysicalDriveDeviceId(index);
     ObjectText object;
     object.Text("DeviceID", deviceId);
     object.Text("Name", deviceId);

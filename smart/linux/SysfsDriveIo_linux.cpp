@@ -6,7 +6,7 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
-#include "smart/DrivePath.h"
+#include "base/DrivePath.h"
 #include "smart/NvmeAdmin.h"
 #include "smart/linux/SysfsDescriptor.h"
 

@@ -1,4 +1,6 @@
-#include "smart/DrivePath.h"
+#include "base/DrivePath.h"
+
+#include "base/Text.h"
 
 #include <charconv>
 
@@ -11,6 +13,11 @@ constexpr std::string_view DevicePrefix = "\\\\.\\PhysicalDrive";
 std::string PhysicalDrivePath(std::int32_t driveNum)
 {
     return std::string(DevicePrefix) + std::to_string(driveNum);
+}
+
+std::string PhysicalDriveDeviceId(std::uint32_t index)
+{
+    return UpperCase(std::string(DevicePrefix)) + std::to_string(index);
 }
 
 std::optional<std::size_t> PhysicalDriveIndex(std::string_view path)
