@@ -82,14 +82,22 @@ AtaTaskFile TaskFileFromSmartRequest(Bytes request)
     taskFile.LbaLow = request[smartin::SectorNumber];
     taskFile.LbaMid = request[smartin::CylLow];
     taskFile.LbaHigh = request[smartin::CylHigh];
+    // The SMART interface picks master or slave of an IDE channel by the device bit, which the
+    // request sets from the drive number's parity (DriveHeadRegister): there drive 1 is the slave
+    // beside drive 0. ATA PASS-THROUGH goes to a SCSI device that stands for one drive only: a
+    // disk behind a USB bridge, or on Linux a disk's own device node. A bridge hands the register
+    // on to its drive as it is, and that drive, alone on its cable, is device 0: with the bit of
+    // an odd drive number the command would address a device that is not there and be ignored or
+    // aborted. libata sets the bit of the drive it addresses itself, so a cleared bit costs
+    // nothing there.
     taskFile.Device = static_cast<std::uint8_t>(request[smartin::DriveHead] & ~DeviceBit);
     taskFile.Command = request[smartin::Command];
     return taskFile;
 }
 
-SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm)
+ScsiCommandRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool twelveByteForm)
 {
-    SgRequest request;
+    ScsiCommandRequest request;
     const std::uint8_t protocolField = static_cast<std::uint8_t>((dataIn ? ProtocolPioDataIn : ProtocolNonData) << 1);
     const std::uint8_t transfer = dataIn ? DataInBlocksInCount : CheckCondition;
     if (twelveByteForm) {
@@ -101,7 +109,7 @@ SgRequest AtaPassThroughRequest(const AtaTaskFile& taskFile, bool dataIn, bool t
                        0, taskFile.LbaLow, 0, taskFile.LbaMid, 0, taskFile.LbaHigh, taskFile.Device,
                        taskFile.Command, 0};
     }
-    request.Direction = dataIn ? SgDirection::FromDevice : SgDirection::None;
+    request.Direction = dataIn ? ScsiDataDirection::FromDevice : ScsiDataDirection::None;
     request.DataLength = dataIn ? static_cast<std::uint32_t>(smartout::DataSize) : 0;
     request.TimeoutMs = AtaCommandLimitSeconds * 1000;
     return request;
@@ -156,45 +164,4 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
     outcome.Error = parsed.AtaError.value_or(AtaErrorAbort);
     outcome.Status = parsed.AtaStatus.value_or(AtaStatusReady | AtaStatusError);
     return outcome;
-}
-
-AtaCommandResult SendAtaCommand(const AtaTaskFile& taskFile, bool dataIn, const SgSender& send)
-{
-    AtaCommandResult result;
-    for (const bool twelveByteForm : {false, true}) {
-        const SgAnswer answer = send(AtaPassThroughRequest(taskFile, dataIn, twelveByteForm));
-        result = AtaCommandResult();
-        if (answer.SystemError != 0) {
-            result.SystemError = answer.SystemError;
-            continue;
-        }
-        result.Outcome = DecodeAtaOutcome(answer.ScsiStatus, answer.HostStatus, answer.DriverStatus, answer.Sense);
-        result.Transferred = answer.Transferred;
-        if (!result.Outcome.FormRefused)
-            break;
-    }
-    return result;
-}
-
-std::uint32_t SmartOutputOfAtaCommand(MutableBytes output, const AtaCommandResult& result, bool dataIn, Bytes data)
-{
-    const AtaOutcome& outcome = result.Outcome;
-    const std::size_t came = std::min<std::size_t>(result.Transferred, data.size());
-    const Bytes answer = dataIn && outcome.Completed ? data.first(came) : Bytes();
-    return FillSmartOutput(output, outcome.Completed ? 0 : ata::DriverErrorIde, outcome.Error, answer);
-}
-
-SgRequest ScsiPassThroughSgRequest(const ScsiPassThroughRequest& request)
-{
-    SgRequest sg;
-    sg.Cdb = request.Cdb;
-    sg.DataLength = request.DataLength;
-    sg.Direction = request.DataLength == 0                             ? SgDirection::None
-                   : request.Direction == scsi::DataInDirection       ? SgDirection::FromDevice
-                   : request.Direction == scsi::DataOutDirection      ? SgDirection::ToDevice
-                                                                       : SgDirection::None;
-    if (sg.Direction == SgDirection::None)
-        sg.DataLength = 0;
-    sg.TimeoutMs = request.TimeoutSeconds * 1000;
-    return sg;
 }

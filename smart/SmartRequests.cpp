@@ -87,9 +87,9 @@ std::uint32_t InquiryDataReturned(const PassThroughBlock& block)
     return std::min<std::uint32_t>(Get32(block, scsi::DataTransferLength), scsi::DataAreaSize);
 }
 
-void PrepareAtaPassThrough(AtaPassThroughBlock& block, const SgRequest& request)
+void PrepareAtaPassThrough(AtaPassThroughBlock& block, const ScsiCommandRequest& request)
 {
-    const bool dataIn = request.Direction == SgDirection::FromDevice;
+    const bool dataIn = request.Direction == ScsiDataDirection::FromDevice;
     PreparePassThrough(block, request.Cdb, dataIn ? scsi::DataInDirection : scsi::NoDataDirection,
                        dataIn ? request.DataLength : 0, (request.TimeoutMs + 999) / 1000);
 }

@@ -38,7 +38,7 @@ std::uint32_t InquiryDataReturned(const PassThroughBlock& block);
 using AtaPassThroughBlock = std::array<std::uint8_t, blocks::scsi::AtaBufferSize>;
 
 // Zero-fills the block and sets up the CDB, direction, length and time-out of the request.
-void PrepareAtaPassThrough(AtaPassThroughBlock& block, const SgRequest& request);
+void PrepareAtaPassThrough(AtaPassThroughBlock& block, const ScsiCommandRequest& request);
 bool SendAtaPassThrough(DriveHandle& handle, AtaPassThroughBlock& block, std::uint32_t& bytesReturned);
 // What the device answered: the outcome from the SCSI status and the sense bytes it wrote, and
 // the 512-byte data area.

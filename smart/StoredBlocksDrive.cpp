@@ -3,9 +3,9 @@
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
-#include "base/DrivePath.h"
 #include "smart/RequestLimits.h"
 
+#include "base/DrivePath.h"
 #include "base/Exception.h"
 #include "base/FileStream.h"
 

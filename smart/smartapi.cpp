@@ -4,12 +4,12 @@
 #include "smart/AttributeScan.h"
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveDecode.h"
-#include "base/DrivePath.h"
 #include "smart/NvmeHealth.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
 #include "smart/SmartSupport.h"
 
+#include "base/DrivePath.h"
 #include "base/Format.h"
 
 #include <array>

@@ -3,13 +3,13 @@
 
 #include "smart/linux/SysfsDriveIo.h"
 
-#include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/DeviceBlocks.h"
-#include "base/DrivePath.h"
-#include "smart/NvmeAdmin.h"
+#include "smart/linux/NvmeAdminTranslation.h"
+#include "smart/linux/ScsiGenericTranslation.h"
 #include "smart/linux/SysfsDescriptor.h"
 
+#include "base/DrivePath.h"
 #include "base/SysfsDisks.h"
 #include "base/SystemError.h"
 
@@ -32,22 +32,22 @@ using namespace blocks;
 constexpr std::uint8_t SenseBufferSize = 64;
 
 // Runs one SG_IO request; the kernel's refusal is the answer's system error.
-SgAnswer RunSgIo(int fd, const SgRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize)
+SgAnswer RunSgIo(int fd, const ScsiCommandRequest& request, std::span<std::uint8_t> data, std::uint8_t senseSize)
 {
     SgAnswer outcome;
     std::vector<std::uint8_t> cdb = request.Cdb;
     outcome.Sense.assign(senseSize, 0);
     sg_io_hdr_t header{};
     header.interface_id = 'S';
-    header.dxfer_direction = request.Direction == SgDirection::FromDevice ? SG_DXFER_FROM_DEV
-                             : request.Direction == SgDirection::ToDevice ? SG_DXFER_TO_DEV
+    header.dxfer_direction = request.Direction == ScsiDataDirection::FromDevice ? SG_DXFER_FROM_DEV
+                             : request.Direction == ScsiDataDirection::ToDevice ? SG_DXFER_TO_DEV
                                                                            : SG_DXFER_NONE;
     header.cmd_len = static_cast<unsigned char>(cdb.size());
     header.cmdp = cdb.data();
     header.mx_sb_len = senseSize;
     header.sbp = outcome.Sense.data();
-    header.dxfer_len = request.Direction == SgDirection::None ? 0 : request.DataLength;
-    header.dxferp = request.Direction == SgDirection::None ? nullptr : data.data();
+    header.dxfer_len = request.Direction == ScsiDataDirection::None ? 0 : request.DataLength;
+    header.dxferp = request.Direction == ScsiDataDirection::None ? nullptr : data.data();
     header.timeout = request.TimeoutMs;
     if (::ioctl(fd, SG_IO, &header) != 0) {
         outcome.SystemError = errno;
@@ -193,7 +193,7 @@ private:
         const AtaTaskFile taskFile = TaskFileFromSmartRequest(input);
         std::array<std::uint8_t, smartout::DataSize> data{};
         const AtaCommandResult result = SendAtaCommand(
-            taskFile, dataIn, [&](const SgRequest& request) { return RunSgIo(fd, request, data, SenseBufferSize); });
+            taskFile, dataIn, [&](const ScsiCommandRequest& request) { return RunSgIo(fd, request, data, SenseBufferSize); });
         if (result.SystemError != 0)
             return Fail(result.SystemError);
         bytesReturned = SmartOutputOfAtaCommand(output, result, dataIn, data);
@@ -221,9 +221,9 @@ private:
         const auto request = ParseScsiPassThrough(input, output.size());
         if (!request)
             return Fail(EINVAL);
-        const SgRequest sg = ScsiPassThroughSgRequest(*request);
+        const ScsiCommandRequest sg = ScsiPassThroughSgRequest(*request);
         std::vector<std::uint8_t> data(sg.DataLength, 0);
-        if (sg.Direction == SgDirection::ToDevice)
+        if (sg.Direction == ScsiDataDirection::ToDevice)
             data = request->DataOut;
         const SgAnswer result = RunSgIo(fd, sg, data, request->SenseLength);
         if (result.SystemError != 0)

@@ -1,4 +1,4 @@
-#include "smart/NvmeAdmin.h"
+#include "smart/linux/NvmeAdminTranslation.h"
 
 #include "smart/RequestLimits.h"
 
