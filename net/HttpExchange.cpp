@@ -260,14 +260,13 @@ void THttpExchange::ReadHead()
     parser_ = THttpReplyParser(http_.MaxLineLength, http_.MaxLineAction == TMaxLineAction::maSplit);
     // Interim replies with status 100 are skipped, as many as the limit allows.
     for (parser_.StartReplies();; parser_.NextHead()) {
-        Pump(nullptr);
-        // A refused head keeps what was read of it, its status code first.
-        if (parser_.HasStatusLine()) {
-            Response.StatusLine = parser_.StatusLine();
-            Response.StatusCode = parser_.StatusCode();
+        try {
+            Pump(nullptr);
+        } catch (...) {
+            TakeHead();
+            throw;
         }
-        if (parser_.HeaderLinesStarted())
-            Response.RawHeaders = parser_.HeaderLines();
+        TakeHead();
         if (parser_.Failed())
             RaiseFault();
         if (parser_.HeadEndedByClose())
@@ -277,6 +276,16 @@ void THttpExchange::ReadHead()
         if (!parser_.Interim())
             return;
     }
+}
+
+void THttpExchange::TakeHead()
+{
+    if (parser_.HasStatusLine()) {
+        Response.StatusLine = parser_.StatusLine();
+        Response.StatusCode = parser_.StatusCode();
+    }
+    if (parser_.HeaderLinesStarted())
+        Response.RawHeaders = parser_.HeaderLines();
 }
 
 THttpExchange::TDecision THttpExchange::Decide()

@@ -100,6 +100,9 @@ private:
     void SendBody();
     // The status line and header lines of the final reply, interim ones skipped.
     void ReadHead();
+    // What the parser read of the head in hand, even of one it refused or one cut off by an
+    // error: the status first, so that a refused head carries the code of its reply.
+    void TakeHead();
     TDecision Decide();
     void ReadBody(TBodyUse use);
 
