@@ -71,6 +71,7 @@ public:
     TSelectAuthorizationEvent OnSelectProxyAuthorization;
 
 private:
+    // What the exchange leaves to the client, and only the exchange calls.
     std::string CookieList() override;
     void TakeCookies(THttpResponse& response) override;
     void ChooseTransport(bool secure) override;
