@@ -1,7 +1,6 @@
 #include "net/HttpClient.h"
 
 #include "base/Streams.h"
-#include "base/Text.h"
 #include "net/CookieManager.h"
 #include "net/HttpErrors.h"
 #include "net/MultipartFormData.h"
@@ -10,25 +9,9 @@
 
 #include <string>
 
-namespace {
-
-bool NeedsVersion1_1(THttpMethod method)
-{
-    return method == THttpMethod::hmOptions || method == THttpMethod::hmTrace || method == THttpMethod::hmPut ||
-           method == THttpMethod::hmDelete;
-}
-
-bool SendsBody(THttpMethod method)
-{
-    return method == THttpMethod::hmPost || method == THttpMethod::hmPut;
-}
-
-} // namespace
-
-TCustomHttpClient::TCustomHttpClient() : exchange_(*this)
+TCustomHttpClient::TCustomHttpClient() : exchange_(*this, *this)
 {
     Port = 80;
-    url_.Port = "80";
 }
 
 TCustomHttpClient::~TCustomHttpClient() = default;
@@ -57,166 +40,9 @@ void TCustomHttpClient::Post(const std::string& url, TStream& source, TStream& r
     ProtocolVersion = version;
 }
 
-bool TCustomHttpClient::KeepAliveVerdict()
-{
-    try {
-        return Response().KeepAlive();
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 void TCustomHttpClient::PerformRequest(THttpMethod method, const std::string& url, TStream* source, TStream* response)
 {
-    THttpRequest& request = Request();
-    const std::int64_t start = response ? response->Position() : 0;
-    const auto resetResponse = [response, start] {
-        if (response) {
-            response->SetPosition(start);
-            response->SetSize(start);
-        }
-    };
-
-    authRetries_ = 0;
-    authProxyRetries_ = 0;
-    // Counted per request operation, so an earlier failed one leaves nothing behind.
-    redirectCount_ = 0;
-    request.URL = url;
-    request.Method = method;
-    request.Source = source;
-    Response().ContentStream = response;
-    try {
-        for (bool finished = false; !finished;) {
-            ++redirectCount_;
-            PrepareRequest(request);
-            ConnectAndSend(request, Response());
-            // Interim replies with status 100 are skipped, as many as the limit allows.
-            for (int interim = 0;; ++interim) {
-                exchange_.ReadReplyHead();
-                TakeCookies(Response());
-                if (Response().StatusCode != 100)
-                    break;
-                if (interim == ReplyLimits::InterimReplies)
-                    exchange_.RefuseReply("Interim replies exceed the limit of " +
-                                          std::to_string(ReplyLimits::InterimReplies) + ".");
-            }
-
-            switch (exchange_.DecideNextStep()) {
-            case NextStep::Finished:
-                finished = true;
-                break;
-            case NextStep::RetryWithNewLocation:
-                resetResponse();
-                authRetries_ = 0;
-                authProxyRetries_ = 0;
-                break;
-            case NextStep::RetryWithAuthorization:
-                --redirectCount_;
-                request.URL = url;
-                break;
-            case NextStep::Undecided:
-                throw ENetError(NetMessages::UndefinedSituation);
-            }
-        }
-    } catch (...) {
-        if (!KeepAliveVerdict())
-            Disconnect();
-        throw;
-    }
-    if (!KeepAliveVerdict())
-        Disconnect();
-    redirectCount_ = 0;
-}
-
-void TCustomHttpClient::PrepareRequest(THttpRequest& request)
-{
-    const TUri target(request.URL);
-    if (!target.Username.empty()) {
-        request.Username = target.Username;
-        request.Password = target.Password;
-    }
-    url_.Username = request.Username;
-    url_.Password = request.Password;
-
-    url_.Path = !target.Path.empty() && target.Path[0] == '/' ? target.Path : TUri::ResolvePath(url_.Path, target.Path);
-    url_.Document = target.Document;
-    url_.Params = target.Params;
-    if (!target.Host.empty())
-        url_.Host = target.Host;
-    url_.Protocol = target.Protocol.empty() ? "http" : target.Protocol;
-
-    if (!target.Port.empty()) {
-        // A port that is no number from 1 to 65535 raises here, before anything is connected.
-        target.PortNumber();
-        url_.Port = target.Port;
-    } else if (url_.Port.empty() || url_.Port == "0" || url_.Port == "80" || url_.Port == "443") {
-        if (SameText(url_.Protocol, "http"))
-            url_.Port = "80";
-        else if (SameText(url_.Protocol, "https"))
-            url_.Port = "443";
-        else
-            throw EUnknownProtocol("");
-    }
-
-    // The fragment is never sent.
-    request.URL = url_.Path + url_.Document + url_.Params;
-
-    if (ProtocolVersion == THttpVersion::pv1_0 && NeedsVersion1_1(request.Method))
-        throw ENetError(NetMessages::MethodRequiresVersion);
-    // For the multipart body, asking the size also rewinds it.
-    const std::int64_t size = SendsBody(request.Method) ? (request.Source ? request.Source->Size() : 0) : -1;
-    // A body that Content-Length cannot announce is refused before anything is connected or sent.
-    if (size > MaxRequestBody)
-        throw ENetError("Request body of " + std::to_string(size) + " bytes is too large; at most " +
-                        std::to_string(MaxRequestBody) + " bytes can be sent.");
-    request.ContentLength = static_cast<std::int32_t>(size);
-    request.Host = url_.Port == "80" ? url_.Host : url_.Host + ":" + url_.Port;
-}
-
-void TCustomHttpClient::ConnectAndSend(THttpRequest& request, THttpResponse& response)
-{
-    const bool secure = SameText(url_.Protocol, "HTTPS");
-    if (ProxyParams.ProxyServer.empty()) {
-        const int port = url_.PortNumber();
-        if (!SameText(Host, url_.Host) || Port != port) {
-            if (Connected())
-                Disconnect();
-            Host = url_.Host;
-            Port = port;
-        }
-        request.ConnectionKind = secure ? TConnectionKind::Tls : TConnectionKind::Normal;
-    } else {
-        if (!SameText(Host, ProxyParams.ProxyServer) || Port != ProxyParams.ProxyPort) {
-            if (Connected())
-                Disconnect();
-            Host = ProxyParams.ProxyServer;
-            Port = ProxyParams.ProxyPort;
-        }
-        request.URL = url_.FullUrl(false, false);
-        request.ConnectionKind = secure ? TConnectionKind::TlsThroughProxy : TConnectionKind::Proxy;
-    }
-    if (request.ConnectionKind == TConnectionKind::TlsThroughProxy)
-        throw ENetError("An https URL cannot be reached through a proxy server.");
-
-    if (request.ConnectionKind == TConnectionKind::Tls) {
-        request.Connection.clear();
-    } else if (ProtocolVersion == THttpVersion::pv1_0) {
-        if (request.ConnectionKind == TConnectionKind::Normal && request.Connection.empty())
-            request.Connection = "keep-alive";
-        if (request.ConnectionKind == TConnectionKind::Proxy && request.ProxyConnection.empty())
-            request.ProxyConnection = "keep-alive";
-    }
-
-    if (!response.KeepAlive())
-        Disconnect();
-    CheckForGracefulDisconnect(false);
-    ChooseTransport(secure);
-    if (!Connected())
-        Connect(ReadTimeout);
-
-    exchange_.SendRequestHead();
-    if (SendsBody(request.Method) && request.Source)
-        WriteStream(*request.Source, true, false);
+    exchange_.Perform(method, url, source, response);
 }
 
 void TCustomHttpClient::ChooseTransport(bool secure)
@@ -237,7 +63,7 @@ std::string TCustomHttpClient::CookieList()
 {
     if (!AllowCookies || cookieManager_ == nullptr)
         return {};
-    return cookieManager_->CookieListFor(url_, ioHandler_ && ioHandler_->Secure());
+    return cookieManager_->CookieListFor(URL(), ioHandler_ && ioHandler_->Secure());
 }
 
 void TCustomHttpClient::TakeCookies(THttpResponse& response)
@@ -251,11 +77,11 @@ void TCustomHttpClient::TakeCookies(THttpResponse& response)
     TStringList cookies;
     response.RawHeaders.Extract("Set-cookie", cookies);
     for (const std::string& cookie : cookies.Lines())
-        cookieManager_->AddSetCookie(cookie, url_.Host);
+        cookieManager_->AddSetCookie(cookie, URL().Host);
     TStringList cookies2;
     response.RawHeaders.Extract("Set-cookie2", cookies2);
     for (const std::string& cookie : cookies2.Lines())
-        cookieManager_->AddSetCookie2(cookie, url_.Host);
+        cookieManager_->AddSetCookie2(cookie, URL().Host);
 }
 
 bool TCustomHttpClient::OfferRedirect(std::string& dest, THttpMethod& method, int redirectCount, bool handled)
@@ -290,11 +116,14 @@ bool TCustomHttpClient::ObtainAuthorization(bool proxy)
     if (proxy) {
         ProxyParams.ProxyUsername = authentication->Username;
         ProxyParams.ProxyPassword = authentication->Password;
-        ++authProxyRetries_;
     } else {
         Request().Username = authentication->Username;
         Request().Password = authentication->Password;
-        ++authRetries_;
     }
     return true;
+}
+
+void TCustomHttpClient::ReportStatusText(const std::string& text)
+{
+    ReportStatus(TConnectionStatus::hsStatusText, text);
 }

@@ -1,15 +1,13 @@
-#include "net/HttpClient.h"
+#include "net/HttpExchange.h"
 
 #include "base/Streams.h"
 #include "base/Text.h"
+#include "net/HttpClient.h"
 #include "net/HttpErrors.h"
 #include "net/NetMessages.h"
 #include "net/SocketErrors.h"
 
-#include <charconv>
 #include <cstdint>
-#include <limits>
-#include <optional>
 #include <string>
 
 namespace {
@@ -29,34 +27,15 @@ const char* MethodWord(THttpMethod method)
     return "";
 }
 
-// Drops the first word of the status line and reads the next one as a decimal number.
-int ParseStatusCode(const std::string& statusLine)
+bool NeedsVersion1_1(THttpMethod method)
 {
-    const size_t blank = statusLine.find(' ');
-    if (blank == std::string::npos)
-        return -1;
-    const std::string rest = Trim(statusLine.substr(blank + 1));
-    const std::string word = rest.substr(0, rest.find(' '));
-    int code = -1;
-    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), code);
-    return !word.empty() && error == std::errc() && end == word.data() + word.size() ? code : -1;
+    return method == THttpMethod::hmOptions || method == THttpMethod::hmTrace || method == THttpMethod::hmPut ||
+           method == THttpMethod::hmDelete;
 }
 
-// The size a chunk's size line gives: the hexadecimal digits at its start, followed by nothing,
-// or by white space or the ";" of chunk extensions, which say nothing the client needs. Empty
-// when the line gives no size. A size beyond 64 bits is as good as endless: the body limit
-// stops it like any other.
-std::optional<std::int64_t> ChunkSize(const std::string& line)
+bool SendsBody(THttpMethod method)
 {
-    const char* const first = line.data();
-    const char* const last = first + line.size();
-    std::uint64_t size = 0;
-    const auto [end, error] = std::from_chars(first, last, size, 16);
-    if (end == first || (end != last && *end != ';' && *end != ' ' && *end != '\t'))
-        return std::nullopt;
-    if (error == std::errc::result_out_of_range || size > std::uint64_t{std::numeric_limits<std::int64_t>::max()})
-        return std::numeric_limits<std::int64_t>::max();
-    return static_cast<std::int64_t>(size);
+    return method == THttpMethod::hmPost || method == THttpMethod::hmPut;
 }
 
 // A stream that counts what is written to it and keeps nothing.
@@ -75,42 +54,6 @@ private:
     std::int64_t position_ = 0;
 };
 
-} // namespace
-
-// Passes a reply body on to its target up to ReplyLimits::BodyBytes: a write that would go past
-// the limit hands the bytes within it on and then raises.
-class TBodyLimit : public TStream {
-public:
-    TBodyLimit(TStream& target, int replyCode) : target_(target), replyCode_(replyCode) {}
-
-    std::int32_t Read(void*, std::int32_t) override { return 0; }
-    std::int32_t Write(const void* buffer, std::int32_t count) override
-    {
-        const std::int64_t room = ReplyLimits::BodyBytes - passed_;
-        if (count > room) {
-            target_.WriteBuffer(buffer, static_cast<std::int32_t>(room));
-            passed_ += room;
-            throw EReplyLimitExceeded(replyCode_, "Reply body exceeds the limit of " +
-                                                      std::to_string(ReplyLimits::BodyBytes) + " bytes.");
-        }
-        target_.WriteBuffer(buffer, count);
-        passed_ += count;
-        return count;
-    }
-    // The body bytes passed on so far.
-    std::int64_t Passed() const { return passed_; }
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override { return target_.Seek(offset, origin); }
-    std::int64_t Size() override { return target_.Size(); }
-    void SetSize(std::int64_t size) override { target_.SetSize(size); }
-
-private:
-    TStream& target_;
-    int replyCode_;
-    std::int64_t passed_ = 0;
-};
-
-namespace {
-
 // Sets the connection's read time-out for the life of the object.
 class TReadTimeoutScope {
 public:
@@ -127,13 +70,169 @@ private:
     int saved_;
 };
 
+// A stream holds nothing past where the body written to it ends.
+void CutBackToPosition(TStream& stream)
+{
+    if (stream.Size() > stream.Position())
+        stream.SetSize(stream.Position());
+}
+
 } // namespace
 
-void THttpExchange::SendRequestHead()
+THttpExchange::THttpExchange(TCustomHttpClient& http, THttpExchangeHost& host)
+    : Response(http), http_(http), host_(host), parser_(0, false)
+{
+    url_.Port = "80";
+}
+
+void THttpExchange::Perform(THttpMethod method, const std::string& url, TStream* source, TStream* response)
+{
+    const std::int64_t start = response ? response->Position() : 0;
+    const auto resetResponse = [response, start] {
+        if (response) {
+            response->SetPosition(start);
+            response->SetSize(start);
+        }
+    };
+
+    authRetries_ = 0;
+    authProxyRetries_ = 0;
+    // Counted per request operation, so an earlier failed one leaves nothing behind.
+    redirectCount_ = 0;
+    Request.URL = url;
+    Request.Method = method;
+    Request.Source = source;
+    Response.ContentStream = response;
+    try {
+        for (bool finished = false; !finished;) {
+            ++redirectCount_;
+            Prepare();
+            Connect();
+            SendHead();
+            SendBody();
+            ReadHead();
+            const TDecision decision = Decide();
+            ReadBody(decision.Body);
+            switch (decision.Next) {
+            case NextStep::Finished:
+                finished = true;
+                break;
+            case NextStep::RetryWithNewLocation:
+                resetResponse();
+                authRetries_ = 0;
+                authProxyRetries_ = 0;
+                break;
+            case NextStep::RetryWithAuthorization:
+                --redirectCount_;
+                Request.URL = url;
+                break;
+            case NextStep::Undecided:
+                throw ENetError(NetMessages::UndefinedSituation);
+            }
+        }
+    } catch (...) {
+        if (!KeepAliveVerdict())
+            http_.Disconnect();
+        throw;
+    }
+    if (!KeepAliveVerdict())
+        http_.Disconnect();
+    redirectCount_ = 0;
+}
+
+void THttpExchange::Prepare()
+{
+    const TUri target(Request.URL);
+    if (!target.Username.empty()) {
+        Request.Username = target.Username;
+        Request.Password = target.Password;
+    }
+    url_.Username = Request.Username;
+    url_.Password = Request.Password;
+
+    url_.Path = !target.Path.empty() && target.Path[0] == '/' ? target.Path : TUri::ResolvePath(url_.Path, target.Path);
+    url_.Document = target.Document;
+    url_.Params = target.Params;
+    if (!target.Host.empty())
+        url_.Host = target.Host;
+    url_.Protocol = target.Protocol.empty() ? "http" : target.Protocol;
+
+    if (!target.Port.empty()) {
+        // A port that is no number from 1 to 65535 raises here, before anything is connected.
+        target.PortNumber();
+        url_.Port = target.Port;
+    } else if (url_.Port.empty() || url_.Port == "0" || url_.Port == "80" || url_.Port == "443") {
+        if (SameText(url_.Protocol, "http"))
+            url_.Port = "80";
+        else if (SameText(url_.Protocol, "https"))
+            url_.Port = "443";
+        else
+            throw EUnknownProtocol("");
+    }
+
+    // The fragment is never sent.
+    Request.URL = url_.Path + url_.Document + url_.Params;
+
+    if (http_.ProtocolVersion == THttpVersion::pv1_0 && NeedsVersion1_1(Request.Method))
+        throw ENetError(NetMessages::MethodRequiresVersion);
+    // For the multipart body, asking the size also rewinds it.
+    const std::int64_t size = SendsBody(Request.Method) ? (Request.Source ? Request.Source->Size() : 0) : -1;
+    // A body that Content-Length cannot announce is refused before anything is connected or sent.
+    if (size > MaxRequestBody)
+        throw ENetError("Request body of " + std::to_string(size) + " bytes is too large; at most " +
+                        std::to_string(MaxRequestBody) + " bytes can be sent.");
+    Request.ContentLength = static_cast<std::int32_t>(size);
+    Request.Host = url_.Port == "80" ? url_.Host : url_.Host + ":" + url_.Port;
+}
+
+void THttpExchange::Connect()
+{
+    const bool secure = SameText(url_.Protocol, "HTTPS");
+    TProxySettings& proxy = http_.ProxyParams;
+    if (proxy.ProxyServer.empty()) {
+        const int port = url_.PortNumber();
+        if (!SameText(http_.Host, url_.Host) || http_.Port != port) {
+            if (http_.Connected())
+                http_.Disconnect();
+            http_.Host = url_.Host;
+            http_.Port = port;
+        }
+        Request.ConnectionKind = secure ? TConnectionKind::Tls : TConnectionKind::Normal;
+    } else {
+        if (!SameText(http_.Host, proxy.ProxyServer) || http_.Port != proxy.ProxyPort) {
+            if (http_.Connected())
+                http_.Disconnect();
+            http_.Host = proxy.ProxyServer;
+            http_.Port = proxy.ProxyPort;
+        }
+        Request.URL = url_.FullUrl(false, false);
+        Request.ConnectionKind = secure ? TConnectionKind::TlsThroughProxy : TConnectionKind::Proxy;
+    }
+    if (Request.ConnectionKind == TConnectionKind::TlsThroughProxy)
+        throw ENetError("An https URL cannot be reached through a proxy server.");
+
+    if (Request.ConnectionKind == TConnectionKind::Tls) {
+        Request.Connection.clear();
+    } else if (http_.ProtocolVersion == THttpVersion::pv1_0) {
+        if (Request.ConnectionKind == TConnectionKind::Normal && Request.Connection.empty())
+            Request.Connection = "keep-alive";
+        if (Request.ConnectionKind == TConnectionKind::Proxy && Request.ProxyConnection.empty())
+            Request.ProxyConnection = "keep-alive";
+    }
+
+    if (!Response.KeepAlive())
+        http_.Disconnect();
+    http_.CheckForGracefulDisconnect(false);
+    host_.ChooseTransport(secure);
+    if (!http_.Connected())
+        http_.Connect(http_.ReadTimeout);
+}
+
+void THttpExchange::SendHead()
 {
     Request.RebuildRawHeaders();
     Request.RawHeaders.SetValue("Proxy-Authorization", http_.ProxyParams.AuthorizationValue());
-    Request.RawHeaders.SetValue("Cookie", http_.CookieList());
+    Request.RawHeaders.SetValue("Cookie", host_.CookieList());
 
     const char* version = http_.ProtocolVersion == THttpVersion::pv1_0 ? "1.0" : "1.1";
     http_.OpenWriteBuffer();
@@ -150,99 +249,103 @@ void THttpExchange::SendRequestHead()
     }
 }
 
-void THttpExchange::ReadReplyHead()
+void THttpExchange::SendBody()
 {
-    // The head's size as it came, counted from what the line reads consumed.
-    const TManagedBuffer& input = http_.InputBuffer();
-    const std::uint64_t start = input.Taken();
-    const auto checkHeadBytes = [&] {
-        if (input.Taken() - start > ReplyLimits::HeadBytes)
-            RefuseReply("Reply head exceeds the limit of " + std::to_string(ReplyLimits::HeadBytes) + " bytes.");
-    };
+    if (SendsBody(Request.Method) && Request.Source)
+        http_.WriteStream(*Request.Source, true, false);
+}
 
-    Response.StatusLine = http_.ReadLine();
-    // Known before the header lines, so a refused head carries the code of its reply.
-    Response.StatusCode = ParseStatusCode(Response.StatusLine);
-    checkHeadBytes();
-    Response.RawHeaders.Clear();
-    try {
-        for (std::string line = http_.ReadLine(); !line.empty(); line = http_.ReadLine()) {
-            checkHeadBytes();
-            if (Response.RawHeaders.Count() == ReplyLimits::HeadLines)
-                RefuseReply("Reply head exceeds the limit of " + std::to_string(ReplyLimits::HeadLines) +
-                            " header lines.");
-            Response.RawHeaders.Add(line);
+void THttpExchange::ReadHead()
+{
+    parser_ = THttpReplyParser(http_.MaxLineLength, http_.MaxLineAction == TMaxLineAction::maSplit);
+    // Interim replies with status 100 are skipped, as many as the limit allows.
+    for (parser_.StartReplies();; parser_.NextHead()) {
+        try {
+            Pump(nullptr);
+        } catch (...) {
+            TakeHead();
+            throw;
         }
-        checkHeadBytes();
-    } catch (const EConnClosedGracefully&) {
-        http_.Disconnect();
+        TakeHead();
+        if (parser_.Failed())
+            RaiseFault();
+        if (parser_.HeadEndedByClose())
+            http_.Disconnect();
+        Response.ReadRawHeaders();
+        host_.TakeCookies(Response);
+        if (!parser_.Interim())
+            return;
     }
-    Response.ReadRawHeaders();
 }
 
-void THttpExchange::RefuseReply(const std::string& message)
+void THttpExchange::TakeHead()
 {
-    http_.Disconnect();
-    throw EReplyLimitExceeded(Response.StatusCode, message);
+    if (parser_.HasStatusLine()) {
+        Response.StatusLine = parser_.StatusLine();
+        Response.StatusCode = parser_.StatusCode();
+    }
+    if (parser_.HeaderLinesStarted())
+        Response.RawHeaders = parser_.HeaderLines();
 }
 
-NextStep THttpExchange::DecideNextStep()
+THttpExchange::TDecision THttpExchange::Decide()
 {
     const int code = Response.StatusCode;
     const int kind = code / 100;
-    NextStep next = NextStep::Undecided;
 
     // A Location header alone redirects nothing: a 201 names with it what it created.
     if (kind == 3 && code != 304) {
         std::string dest = Response.Location;
         THttpMethod method = Request.Method;
-        if (http_.HandleRedirects && http_.redirectCount_ < http_.RedirectMaximum) {
-            if (!http_.OfferRedirect(dest, method, http_.redirectCount_, true))
+        NextStep next = NextStep::Finished;
+        if (http_.HandleRedirects && redirectCount_ < http_.RedirectMaximum) {
+            if (!host_.OfferRedirect(dest, method, redirectCount_, true))
                 RaiseProtocolError();
             Request.URL = dest;
             Request.Method = method;
             next = NextStep::RetryWithNewLocation;
         } else {
             // Only a handler can accept a redirect that is not followed.
-            if (!http_.OfferRedirect(dest, method, http_.redirectCount_, false))
+            if (!host_.OfferRedirect(dest, method, redirectCount_, false))
                 RaiseProtocolError();
             Response.Location = dest;
-            next = NextStep::Finished;
         }
-        if (http_.Connected())
-            DiscardBody();
-        return next;
+        return {next, http_.Connected() ? TBodyUse::Discard : TBodyUse::Skip};
     }
 
     bool authorizationPending = false;
     if (kind != 2) {
         if (code == 401 || code == 407) {
             const bool proxy = code == 407;
-            const int attempts = proxy ? http_.authProxyRetries_ : http_.authRetries_;
-            if (attempts >= http_.AuthRetries || !http_.ObtainAuthorization(proxy)) {
+            int& attempts = proxy ? authProxyRetries_ : authRetries_;
+            if (attempts >= http_.AuthRetries || !host_.ObtainAuthorization(proxy)) {
                 std::unique_ptr<TAuthenticationScheme>& authentication =
                     proxy ? http_.ProxyParams.Authentication : Request.Authentication;
                 if (authentication)
                     authentication->Reset();
                 RaiseProtocolError();
             }
-            authorizationPending = http_.HasOption(THttpOption::hoInProcessAuth);
+            ++attempts;
+            authorizationPending = http_.HTTPOptions.count(THttpOption::hoInProcessAuth) != 0;
         } else {
             RaiseProtocolError();
         }
-        next = NextStep::RetryWithNewLocation;
+        if (!http_.Connected())
+            return {NextStep::RetryWithNewLocation, TBodyUse::Skip};
+    } else if (!http_.Connected()) {
+        return {NextStep::Undecided, TBodyUse::Skip};
     }
-    if (http_.Connected()) {
-        if (authorizationPending) {
-            DiscardBody();
-            next = NextStep::RetryWithAuthorization;
-        } else {
-            if (code != 204)
-                ReadBody(Response.ContentStream);
-            next = NextStep::Finished;
-        }
-    }
-    return next;
+    if (authorizationPending)
+        return {NextStep::RetryWithAuthorization, TBodyUse::Discard};
+    return {NextStep::Finished, code != 204 ? TBodyUse::Keep : TBodyUse::Skip};
+}
+
+void THttpExchange::ReadBody(TBodyUse use)
+{
+    if (use == TBodyUse::Keep)
+        ReadBodyInto(Response.ContentStream);
+    else if (use == TBodyUse::Discard)
+        DiscardBody();
 }
 
 void THttpExchange::DiscardBody()
@@ -250,7 +353,7 @@ void THttpExchange::DiscardBody()
     const TReadTimeoutScope scope(http_, 4000);
     TDiscardStream nothing;
     try {
-        ReadBody(&nothing);
+        ReadBodyInto(&nothing);
     } catch (const EReplyLimitExceeded&) {
         // Not even a body that is thrown away may go on without end.
         throw;
@@ -265,7 +368,7 @@ void THttpExchange::RaiseProtocolError()
     {
         const TReadTimeoutScope scope(http_, 2000);
         try {
-            ReadBody(&body);
+            ReadBodyInto(&body);
         } catch (const EReplyCutShort&) {
             // The status says more than what became of its body.
         } catch (const EReplyMalformed&) {
@@ -274,75 +377,80 @@ void THttpExchange::RaiseProtocolError()
     throw EHttpProtocolError(Response.StatusCode, Response.StatusLine, body.DataString());
 }
 
-void THttpExchange::ReadBody(TStream* target)
+void THttpExchange::ReadBodyInto(TStream* target)
 {
     if (target == nullptr)
         return;
-    TBodyLimit body(*target, Response.StatusCode);
+    const TBodyFraming framing = FramingOf(Response);
+    if (framing == TBodyFraming::None)
+        return;
+    if (framing == TBodyFraming::Chunked)
+        host_.ReportStatusText(NetMessages::ChunkStarted);
+    parser_.StartBody(framing, Response.ContentLength);
     try {
-        if (Response.ContentLength > 0) {
-            const std::int64_t length = Response.ContentLength;
-            try {
-                http_.ReadStream(body, length);
-            } catch (const EConnClosedGracefully&) {
-            }
-            // What arrived stays in the stream, but a reply shorter than it announced is not the
-            // reply the server meant to send.
-            if (body.Passed() < length)
-                throw EReplyCutShort(Response.StatusCode, std::string(NetMessages::ReplyCutShort) + ": " +
-                                                              std::to_string(body.Passed()) + " of " +
-                                                              std::to_string(length) + " bytes.");
-        } else if (Response.RawHeaders.ValueOf("Transfer-Encoding").find("chunked") != std::string::npos) {
-            ReadChunked(body);
-        } else if (!Response.HasContentLength()) {
-            // Nothing but the close marks the end of such a body.
-            http_.ReadStream(body, -1, true);
-        }
-    } catch (const EReplyLimitExceeded&) {
-        // The rest of the body is never read, so the connection cannot carry another reply.
-        http_.Disconnect();
+        Pump(target);
+    } catch (...) {
+        CutBackToPosition(*target);
         throw;
-    } catch (const EReplyMalformed&) {
-        http_.Disconnect();
-        throw;
+    }
+    CutBackToPosition(*target);
+    if (parser_.Failed())
+        RaiseFault();
+}
+
+void THttpExchange::Pump(TStream* target)
+{
+    TManagedBuffer& input = http_.InputBuffer();
+    while (parser_.WantsBytes()) {
+        const std::size_t taken = parser_.Feed(input.Bytes());
+        const std::string_view body = parser_.Body();
+        if (target != nullptr && !body.empty())
+            target->WriteBuffer(body.data(), static_cast<std::int32_t>(body.size()));
+        input.Remove(taken);
+        if (taken == 0 && parser_.WantsBytes() && !ReceiveMore())
+            parser_.Close();
     }
 }
 
-void THttpExchange::ReadChunked(TBodyLimit& target)
+bool THttpExchange::ReceiveMore()
 {
-    http_.ReportStatus(TConnectionStatus::hsStatusText, NetMessages::ChunkStarted);
-    const auto malformed = [this](const std::string& what) {
-        return EReplyMalformed(Response.StatusCode, "Reply body is not valid chunked coding: " + what + ".");
-    };
+    // A peer that closed ends what is being read, even with an unterminated line buffered.
+    if (!http_.Connected())
+        return false;
     try {
-        for (;;) {
-            const std::string line = http_.ReadLine();
-            const std::optional<std::int64_t> size = ChunkSize(line);
-            // The line comes from the server and may be long: the message quotes its start.
-            if (!size)
-                throw malformed("the chunk size \"" + (line.size() > 32 ? line.substr(0, 32) + "..." : line) +
-                                "\" is no hexadecimal number");
-            if (*size == 0)
-                break;
-            const std::int64_t before = target.Passed();
-            http_.ReadStream(target, *size);
-            if (target.Passed() - before < *size)
-                throw EConnClosedGracefully(NetMessages::ConnectionClosedGracefully);
-            if (!http_.ReadLine().empty())
-                throw malformed("a chunk of " + std::to_string(*size) + " bytes runs on past its size");
-        }
+        http_.Receive();
     } catch (const EConnClosedGracefully&) {
-        throw EReplyCutShort(Response.StatusCode, std::string(NetMessages::ReplyCutShort) + ": " +
-                                                      std::to_string(target.Passed()) +
-                                                      " bytes of a chunked body, its last chunk missing.");
+        return false;
     }
-    // The trailer: header lines up to an empty line, read so that the next reply on the
-    // connection starts where it should. A close in it loses nothing of the body.
+    return true;
+}
+
+void THttpExchange::RaiseFault()
+{
+    const int code = Response.StatusCode;
+    const std::string& text = parser_.FaultText();
+    switch (parser_.Fault()) {
+    case TReplyFault::Closed: throw EConnClosedGracefully(text);
+    case TReplyFault::LineTooLong: throw ELineTooLong(text);
+    case TReplyFault::CutShort: throw EReplyCutShort(code, text);
+    case TReplyFault::Malformed:
+        // Where the reply ends is no longer known, so the connection cannot carry another one.
+        http_.Disconnect();
+        throw EReplyMalformed(code, text);
+    case TReplyFault::OverLimit:
+    case TReplyFault::None: break;
+    }
+    // The rest of the reply is never read, so the connection cannot carry another one.
+    http_.Disconnect();
+    throw EReplyLimitExceeded(code, text);
+}
+
+bool THttpExchange::KeepAliveVerdict()
+{
     try {
-        for (int lines = 0; !http_.ReadLine().empty(); ++lines)
-            if (lines == ReplyLimits::HeadLines)
-                RefuseReply("Reply trailer exceeds the limit of " + std::to_string(ReplyLimits::HeadLines) + " lines.");
-    } catch (const EConnClosedGracefully&) {
+        return Response.KeepAlive();
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

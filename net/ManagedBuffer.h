@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Bytes received and not yet consumed. Consumed bytes are dropped from the front lazily, so
 // taking a line or a block off a large buffer does not move the rest every time.
@@ -11,6 +12,8 @@ public:
     std::size_t Size() const { return data_.size() - start_; }
     void Append(const char* bytes, std::size_t count) { data_.append(bytes, count); }
     void Clear();
+    // The bytes not yet consumed; valid until the buffer changes.
+    std::string_view Bytes() const { return std::string_view(data_).substr(start_); }
 
     // Position (from the first unconsumed byte) of the first occurrence of text at or after
     // from, or std::string::npos.
