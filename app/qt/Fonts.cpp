@@ -2,31 +2,34 @@
 
 #include <QStringList>
 
+#include <string_view>
+
 namespace {
 
-QFont FirstInstalled(const QStringList& families, int pixelHeight)
+// The design's face first, then the faces that stand in for it where it is not installed.
+QStringList FacesFor(const char* face)
 {
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixelHeight);
-    return font;
+    if (std::string_view(face) == "Arial")
+        return {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                QStringLiteral("DejaVu Sans")};
+    // Liberation Sans comes before DejaVu Sans: its narrower letters keep the labels within the
+    // widths laid out for the original face.
+    return {QString::fromLatin1(face), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+            QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")};
 }
 
 } // namespace
 
-QFont WindowFont()
+QFont QtFont(const WindowDesign::Font& font)
 {
-    // Liberation Sans comes before DejaVu Sans: its narrower letters keep the labels within the
-    // widths laid out for the original face.
-    return FirstInstalled({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                           QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                           QStringLiteral("DejaVu Sans")},
-                          11);
+    QFont made;
+    made.setFamilies(FacesFor(font.Face));
+    made.setPixelSize(font.CharacterHeight);
+    made.setWeight(static_cast<QFont::Weight>(font.Weight));
+    return made;
 }
 
-QFont ArialFont(int pixelHeight)
+QFont WindowFont()
 {
-    return FirstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                           QStringLiteral("DejaVu Sans")},
-                          pixelHeight);
+    return QtFont(WindowDesign::FormFont);
 }

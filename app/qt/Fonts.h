@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/WindowDesign.h"
+
 #include <QFont>
 
-// The windows' default font: "MS Sans Serif" with an 11-pixel character height, or the closest
-// sans serif face installed.
+// A font of the windows' design at its character height in pixels and its weight: its face, or
+// the closest installed face of the same metrics.
+QFont QtFont(const WindowDesign::Font& font);
+// The windows' default font (WindowDesign::FormFont).
 QFont WindowFont();
-// "Arial" (or a face of the same metrics) with the given character height in pixels.
-QFont ArialFont(int pixelHeight);

@@ -1,5 +1,6 @@
 #include "app/qt/Form1View.h"
 
+#include "app/Form1Design.h"
 #include "app/Messages.h"
 #include "app/qt/Banner.h"
 #include "app/qt/Fonts.h"
@@ -15,30 +16,68 @@
 
 namespace {
 
-const QColor WindowColour(0, 102, 204);
+QColor QtColour(WindowDesign::Rgb colour)
+{
+    return QColor(colour.Red, colour.Green, colour.Blue);
+}
+
+QRect PlaceOf(const Form1Design::Control& design)
+{
+    return QRect(design.Left, design.Top, design.Width, design.Height);
+}
+
+QString TextOf(const Form1Design::Control& design)
+{
+    return FromCp1252(design.Text);
+}
 
 // A label that names the field to its right keeps its right edge where it was laid out; a face
 // wider than the original grows it to the left rather than cutting its text.
-void PlaceFieldLabel(QLabel& label, int left, int top, int width, int height)
+void PlaceFieldLabel(QLabel& label, const Form1Design::Control& design)
 {
+    label.setText(TextOf(design));
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QRect place = PlaceOf(design);
     const int needed = label.sizeHint().width();
-    if (needed > width) {
-        left -= needed - width;
-        width = needed;
-    }
-    label.setGeometry(left, top, width, height);
+    if (needed > place.width())
+        place.setLeft(place.right() + 1 - needed);
+    label.setGeometry(place);
 }
 
 // A word-wrapped text that needs more lines than laid out in a wider face is widened evenly on
 // both sides, up to the window's margins, until it fits its lines again.
-void PlaceWrappedLabel(QLabel& label, int left, int top, int width, int height)
+void PlaceWrappedLabel(QLabel& label, const Form1Design::Control& design)
 {
     constexpr int margin = 8;
-    while (label.heightForWidth(width) > height && left > margin) {
+    label.setText(TextOf(design));
+    label.setWordWrap(true);
+    label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    int left = design.Left;
+    int width = design.Width;
+    while (label.heightForWidth(width) > design.Height && left > margin) {
         --left;
         width += 2;
     }
-    label.setGeometry(left, top, width, height);
+    label.setGeometry(left, design.Top, width, design.Height);
+}
+
+// The business's name or address: centred, in the heading colour and the label's own font.
+void PlaceHeading(QLabel& label, const Form1Design::Control& design)
+{
+    QPalette colours = label.palette();
+    colours.setColor(QPalette::WindowText, QtColour(Form1Design::HeadingColour));
+    label.setText(TextOf(design));
+    label.setFont(QtFont(Form1Design::FontOf(design.Font)));
+    label.setPalette(colours);
+    label.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label.setGeometry(PlaceOf(design));
+}
+
+void PlaceButton(QPushButton& button, const Form1Design::Control& design)
+{
+    button.setText(TextOf(design));
+    button.setGeometry(PlaceOf(design));
+    button.setAutoDefault(false);
 }
 
 } // namespace
@@ -55,7 +94,7 @@ Form1View::Form1View(RunOperations operations, std::string uploadURL, MessageBox
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(WindowFont());
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, WindowColour);
+    colours.setColor(QPalette::Window, QtColour(Form1Design::WindowColour));
     setPalette(colours);
     setAutoFillBackground(true);
 
@@ -77,76 +116,51 @@ Form1View::~Form1View()
 
 void Form1View::LayOut()
 {
-    setFixedSize(401, 357);
+    using Form1Design::Find;
+    setFixedSize(Form1Design::ClientWidth, Form1Design::ClientHeight);
 
-    Image1.setGeometry(0, 0, 401, 89);
+    Image1.setGeometry(PlaceOf(Find(Form1Design::Image1)));
     Image1.setScaledContents(true);
     Image1.setPixmap(BannerPixmap());
+    PlaceHeading(Label7, Find(Form1Design::Label7));
+    PlaceHeading(Label8, Find(Form1Design::Label8));
 
-    QPalette white = Label7.palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    Label7.setText(QStringLiteral("Quillmark"));
-    Label7.setFont(ArialFont(43));
-    Label7.setPalette(white);
-    Label7.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label7.setGeometry(0, 89, 401, 49);
-    Label8.setText(QStringLiteral("7 Quarry Lane Elmvale Mob: 0412 555 019"));
-    Label8.setFont(ArialFont(16));
-    Label8.setPalette(white);
-    Label8.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label8.setGeometry(0, 138, 401, 18);
-
-    const struct {
-        QLabel& label;
-        const char* text;
-        int left, top, width;
-    } fieldLabels[] = {
-        {Label1, "Name *", 48, 165, 35},
-        {Label2, "Telephone *", 25, 188, 58},
-        {Label3, "email *", 53, 213, 31},
-        {Label5, "Allow contact *", 14, 237, 71},
-    };
-    for (const auto& f : fieldLabels) {
-        f.label.setText(QString::fromLatin1(f.text));
-        f.label.setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        PlaceFieldLabel(f.label, f.left, f.top, f.width, 13);
-    }
-    edUser.setGeometry(88, 162, 273, 21);
-    edPhone.setGeometry(88, 186, 273, 21);
-    edEmail.setGeometry(88, 210, 273, 21);
-    edContact.setGeometry(88, 234, 273, 21);
+    PlaceFieldLabel(Label1, Find(Form1Design::Label1));
+    PlaceFieldLabel(Label2, Find(Form1Design::Label2));
+    PlaceFieldLabel(Label3, Find(Form1Design::Label3));
+    PlaceFieldLabel(Label5, Find(Form1Design::Label5));
+    edUser.setGeometry(PlaceOf(Find(Form1Design::edUser)));
+    edPhone.setGeometry(PlaceOf(Find(Form1Design::edPhone)));
+    edEmail.setGeometry(PlaceOf(Find(Form1Design::edEmail)));
+    QRect contact = PlaceOf(Find(Form1Design::edContact));
+    contact.setHeight(Form1Design::ContactClosedHeight);
+    edContact.setGeometry(contact);
     edContact.setEditable(false);
-    edContact.addItem(FromCp1252(Messages::ContactYes));
-    edContact.addItem(FromCp1252(Messages::ContactNo));
+    for (const char* choice : Form1Design::ContactChoices())
+        edContact.addItem(FromCp1252(choice));
     edContact.setCurrentIndex(0);
 
-    Label4.setText(QStringLiteral("* - indicates a required and valid answer."));
+    // On its one line: a face wider than the original widens it to the right.
+    const auto& required = Find(Form1Design::Label4);
+    Label4.setText(TextOf(required));
     Label4.setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label4.setGeometry(81, 258, std::max(191, Label4.sizeHint().width()), 13);
+    Label4.setGeometry(required.Left, required.Top, std::max(required.Width, Label4.sizeHint().width()),
+                       required.Height);
 
-    Button1.setText(QStringLiteral("Quit"));
-    Button1.setGeometry(8, 274, 65, 25);
-    Button2.setText(QStringLiteral("Read me 1st"));
-    Button2.setGeometry(79, 274, 91, 25);
-    btnScan.setText(QStringLiteral("Execute SMART Test"));
-    btnScan.setGeometry(176, 274, 217, 25);
-    for (QPushButton* button : {&Button1, &Button2, &btnScan})
-        button->setAutoDefault(false);
-
-    Label6.setText(QStringLiteral("A SMART test will be run on each of your drives and the results uploaded to produce "
-                                  "a PDF report. Click the execute SMART test button if you agree."));
-    Label6.setWordWrap(true);
-    Label6.setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PlaceWrappedLabel(Label6, 21, 306, 360, 26);
+    PlaceButton(Button1, Find(Form1Design::Button1));
+    PlaceButton(Button2, Find(Form1Design::Button2));
+    PlaceButton(btnScan, Find(Form1Design::btnScan));
+    PlaceWrappedLabel(Label6, Find(Form1Design::Label6));
 
     // The status line keeps the face colour of the system, not the window's blue.
+    const auto& status = Find(Form1Design::sb1);
     QPalette face = sb1.palette();
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     sb1.setPalette(face);
     sb1.setAutoFillBackground(true);
     sb1.setSizeGripEnabled(false);
-    sb1.setGeometry(0, 338, 401, 19);
-    sb1Text.setText(QString::fromLatin1(Messages::StatusAtStart));
+    sb1.setGeometry(PlaceOf(status));
+    sb1Text.setText(TextOf(status));
     sb1.addWidget(&sb1Text, 1);
 
     // Tab goes name, telephone, e-mail, contact, "Quit", "Read me 1st", and back to the

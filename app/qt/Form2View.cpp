@@ -1,17 +1,17 @@
 #include "app/qt/Form2View.h"
 
+#include "app/Form2Design.h"
 #include "app/qt/Fonts.h"
 
 Form2View::Form2View(QWidget* parent) : QDialog(parent), Memo1(this)
 {
-    setWindowTitle(QStringLiteral("Content to Send"));
+    setWindowTitle(QString::fromLatin1(Form2Design::Caption));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setFont(WindowFont());
     Memo1.setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The client area of a 413 x 419 window with a standard frame.
-    resize(405, 392);
+    resize(Form2Design::ClientWidth, Form2Design::ClientHeight);
 }
 
 void Form2View::ShowModal(const QString& text)

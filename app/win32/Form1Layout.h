@@ -1,64 +1,30 @@
 #pragma once
 
+#include "app/Form1Design.h"
+
 #include <windows.h>
 
 #include <functional>
-#include <span>
 #include <vector>
 
-// The main window's design: its size and colour, and each control with its name, place, size,
-// text and font. Controls are created in table order, which is also their tab order.
+// The main window's design as Win32 controls: the window class and styles each kind of control
+// is made with, and the design laid out in the fonts the window has.
 namespace Form1Layout {
 
-inline constexpr int ClientWidth = 401;
-inline constexpr int ClientHeight = 357;
-inline constexpr COLORREF Colour = RGB(0, 102, 204);
-// The contact drop-down closed; its table height is that of the opened list.
-inline constexpr int ContactClosedHeight = 21;
+// The layout speaks the design's names: its controls, their identifiers and their fonts.
+using namespace Form1Design;
 
-enum ControlId : int {
-    Image1 = 100,
-    Label7,
-    Label8,
-    Label1,
-    Label2,
-    Label3,
-    Label5,
-    Label4,
-    Label6,
-    sb1,
-    Memo1,
-    ResInfo,
-    btnScan,
-    edUser,
-    edPhone,
-    edEmail,
-    edContact,
-    Button1,
-    Button2,
-    DiskNum,
-    DiskNumSpin,
-};
+constexpr COLORREF ColourOf(WindowDesign::Rgb colour)
+{
+    return RGB(colour.Red, colour.Green, colour.Blue);
+}
 
-enum class FontKind { Form, Title, Address };
-
-struct Control {
-    ControlId Id;
-    const char* Name;
+struct Creation {
     const char* ClassName;
     DWORD Style;
     DWORD ExStyle;
-    int Left, Top, Width, Height;
-    const char* Text;
-    FontKind Font;
 };
-
-std::span<const Control> Controls();
-const Control& Find(ControlId id);
-
-// Whether the control is a label with a text, and whether that text wraps at the label's width.
-bool IsTextLabel(const Control& control);
-bool WrapsItsText(const Control& control);
+Creation CreationOf(ControlKind kind);
 
 // The design as the window's fonts lay it out. A label whose text is wider than the label on its
 // one line widens to the right to the text's width. A word-wrapped label whose text needs more

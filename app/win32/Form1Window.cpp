@@ -31,23 +31,19 @@ RECT CentredFrame(int clientWidth, int clientHeight)
     return {left, top, left + width, top + height};
 }
 
-bool IsLabel(int id)
+// The design of the control with that identifier, if it is one of the design's.
+const Form1Layout::Control* DesignOf(int id)
 {
-    using namespace Form1Layout;
-    switch (id) {
-    case Image1:
-    case Label1:
-    case Label2:
-    case Label3:
-    case Label4:
-    case Label5:
-    case Label6:
-    case Label7:
-    case Label8:
-        return true;
-    default:
-        return false;
-    }
+    for (const auto& control : Form1Layout::Controls())
+        if (control.Id == id)
+            return &control;
+    return nullptr;
+}
+
+// The picture and the labels stand on the window's colour; the edits keep the system's.
+bool StandsOnTheWindowColour(const Form1Layout::Control& control)
+{
+    return Form1Layout::IsTextLabel(control) || control.Kind == Form1Layout::ControlKind::Picture;
 }
 
 bool IsContactField(int id)
@@ -66,12 +62,13 @@ LPCWSTR WideText(const std::u16string& text)
 HWND CreateControl(const Form1Layout::Control& control, HWND parent, HINSTANCE instance)
 {
     const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id));
+    const Form1Layout::Creation made = Form1Layout::CreationOf(control.Kind);
     if (!IsContactField(control.Id))
-        return CreateWindowExA(control.ExStyle, control.ClassName, control.Text, control.Style, control.Left,
-                               control.Top, control.Width, control.Height, parent, menu, instance, nullptr);
-    return CreateWindowExW(control.ExStyle, WideText(Cp1252ToUtf16(control.ClassName)),
-                           WideText(Cp1252ToUtf16(control.Text)), control.Style, control.Left, control.Top,
-                           control.Width, control.Height, parent, menu, instance, nullptr);
+        return CreateWindowExA(made.ExStyle, made.ClassName, control.Text, made.Style, control.Left, control.Top,
+                               control.Width, control.Height, parent, menu, instance, nullptr);
+    return CreateWindowExW(made.ExStyle, WideText(Cp1252ToUtf16(made.ClassName)), WideText(Cp1252ToUtf16(control.Text)),
+                           made.Style, control.Left, control.Top, control.Width, control.Height, parent, menu, instance,
+                           nullptr);
 }
 
 unsigned ShiftState(const MSG& message)
@@ -91,10 +88,10 @@ unsigned ShiftState(const MSG& message)
 
 Form1Window::Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL)
     : form_(*this, std::move(operations), std::move(uploadURL)),
-      background_(CreateSolidBrush(Form1Layout::Colour)),
-      formFont_(CreateFormFont()),
-      titleFont_(CreateFontOf("Arial", 43)),
-      addressFont_(CreateFontOf("Arial", 16)),
+      background_(CreateSolidBrush(Form1Layout::ColourOf(Form1Design::WindowColour))),
+      formFont_(CreateFontOf(WindowDesign::FormFont)),
+      titleFont_(CreateFontOf(Form1Design::TitleFont)),
+      addressFont_(CreateFontOf(Form1Design::AddressFont)),
       banner_(LoadBanner(instance, Form1Layout::Find(Form1Layout::Image1).Width,
                          Form1Layout::Find(Form1Layout::Image1).Height))
 {
@@ -133,15 +130,15 @@ void Form1Window::CreateControls(HINSTANCE instance, const Form1Layout::Placemen
     SendMessageA(Control(Image1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
 
     HWND contact = Control(edContact);
-    SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactYes));
-    SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Messages::ContactNo));
+    for (const char* choice : ContactChoices())
+        SendMessageA(contact, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
     SendMessageA(contact, CB_SETCURSEL, 0, 0);
     // The closed box is as high as the text fields beside it: its item height plus the frame.
     SendMessageA(contact, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), ContactClosedHeight - 6);
 
     HWND status = Control(sb1);
     SendMessageA(status, SB_SIMPLE, TRUE, 0);
-    SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(Messages::StatusAtStart));
+    SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(Find(sb1).Text));
 
     for (ControlId field : {edUser, edPhone, edEmail})
         SetWindowSubclass(Control(field), FieldMessage, field, reinterpret_cast<DWORD_PTR>(this));
@@ -378,12 +375,12 @@ void Form1Window::OnCommand(int id, int code)
 
 LRESULT Form1Window::OnControlColour(HDC dc, HWND control)
 {
-    const int id = GetDlgCtrlID(control);
-    if (!IsLabel(id))
+    const Form1Layout::Control* design = DesignOf(GetDlgCtrlID(control));
+    if (!design || !StandsOnTheWindowColour(*design))
         return DefWindowProcA(window_.get(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                               reinterpret_cast<LPARAM>(control));
-    const bool white = id == Form1Layout::Label7 || id == Form1Layout::Label8;
-    SetTextColor(dc, white ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOWTEXT));
-    SetBkColor(dc, Form1Layout::Colour);
+    const bool heading = design->Kind == Form1Layout::ControlKind::Heading;
+    SetTextColor(dc, heading ? Form1Layout::ColourOf(Form1Design::HeadingColour) : GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, Form1Layout::ColourOf(Form1Design::WindowColour));
     return reinterpret_cast<LRESULT>(background_.get());
 }

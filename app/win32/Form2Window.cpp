@@ -1,5 +1,6 @@
 #include "app/win32/Form2Window.h"
 
+#include "app/Form2Design.h"
 #include "app/win32/Fonts.h"
 #include "app/win32/ObjectWindowProc.h"
 #include "app/win32/WindowClass.h"
@@ -10,12 +11,13 @@ constexpr const char* ClassName = "TForm2";
 
 } // namespace
 
-Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFormFont())
+Form2Window::Form2Window(HINSTANCE instance, HWND owner) : owner_(owner), font_(CreateFontOf(WindowDesign::FormFont))
 {
     RegisterWindowClassOnce(instance, ClassName, ObjectWindowProc<Form2Window>, nullptr,
                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    window_.reset(CreateWindowExA(0, ClassName, "Content to Send", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  OuterWidth, OuterHeight, owner, nullptr, instance, this));
+    window_.reset(CreateWindowExA(0, ClassName, Form2Design::Caption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, Form2Design::OuterWidth, Form2Design::OuterHeight, owner, nullptr,
+                                  instance, this));
     RECT client {};
     GetClientRect(window_.get(), &client);
     // Long lines wrap at the window's width. A multi-line edit with a horizontal scroll bar wraps

@@ -8,9 +8,6 @@
 // Created hidden; closing it only hides it again.
 class Form2Window {
 public:
-    static constexpr int OuterWidth = 413;
-    static constexpr int OuterHeight = 419;
-
     Form2Window(HINSTANCE instance, HWND owner);
     Form2Window(const Form2Window&) = delete;
     Form2Window& operator=(const Form2Window&) = delete;

@@ -1,3 +1,4 @@
+#include "app/Form1Design.h"
 #include "app/Unit1.h"
 #include "app/qt/Fonts.h"
 #include "app/qt/KeyMapping.h"
@@ -34,11 +35,11 @@ private slots:
 
     void facesFallBackToAnInstalledSansSerif()
     {
-        for (const QFont& font : {WindowFont(), ArialFont(43)}) {
+        for (const QFont& font : {WindowFont(), QtFont(Form1Design::TitleFont)}) {
             const QFontInfo used(font);
             QVERIFY2(font.families().contains(used.family()), qPrintable(used.family()));
         }
-        QCOMPARE(QFontInfo(ArialFont(16)).pixelSize(), 16);
+        QCOMPARE(QFontInfo(QtFont(Form1Design::AddressFont)).pixelSize(), 16);
     }
 };
 
