@@ -88,7 +88,7 @@ void TForm1::AddDiskReport()
     const bool ok = operations_.ReadSmartInfo(n, drive, smart);
     if (!ok) {
         ResInfo = drive.ErrorText;
-        if (ResInfo == Messages::SmartNotSupported)
+        if (drive.Failure == DriveFailure::SmartNotSupported)
             ++NotSupportedCount;
     }
     AppendDiskBlock(Memo1, ok, drive, smart);
