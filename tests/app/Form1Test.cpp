@@ -26,12 +26,6 @@ TDriveResult Drive(const std::string& model, const std::string& serial, std::int
     return drive;
 }
 
-// A disk identified, but without SMART turned on.
-TDriveResult NoSmartDrive()
-{
-    return Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported);
-}
-
 struct ScriptedDisk {
     bool ok;
     TDriveResult drive;
@@ -188,7 +182,7 @@ TEST_F(Form1Run, TwoDisksGiveTheReportByteForByteThenUploadAndDelete)
     Show(2);
     EnterValidContact();
     disks[0] = {true, Drive("HD500X-1", "A1B2C3D4", 500107862016), TwoHealthyAttributes()};
-    disks[1] = {false, NoSmartDrive(), {}};
+    disks[1] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
 
     const std::string report =
@@ -222,11 +216,10 @@ TEST_F(Form1Run, OnlyDrivesWithoutSmartAreCountedAndTheBoxComesOnce)
 {
     Show(4);
     EnterValidContact();
-    disks[0] = {false, NoSmartDrive(), {}};
-    disks[1] = {false, Drive("", "", 0, "Unable to open physical drive: Access is denied", DriveFailure::NotOpened),
-                {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
+    disks[1] = {false, Drive("", "", 0, "Unable to open: PhysicalDrive1", DriveFailure::NotOpened), {}};
     disks[2] = {false, Drive("", "", 0, "SMART Failed - gone", DriveFailure::ReadFailed), {}};
-    disks[3] = {false, NoSmartDrive(), {}};
+    disks[3] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
     EXPECT_EQ(form.NotSupportedCount, 2);
     EXPECT_EQ(view.Events.front(), std::string("plain: ") + ExpectedText::NotSupported);
@@ -288,7 +281,7 @@ TEST_F(Form1Run, AnUncreatableReportStopsBeforeTheBoxesAndTheUpload)
     // Every name gives a name the system takes; a folder in the report's place refuses the save.
     const PlantedEntry folder("Jo_Smith-1569147670.smart", PlantedKind::Folder);
     ASSERT_TRUE(folder.Planted());
-    disks[0] = {false, NoSmartDrive(), {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
     ASSERT_EQ(view.Events.size(), 1u);
     EXPECT_EQ(view.Events[0].rfind("error: Cannot create file \"" + ExpandFileName("Jo_Smith-1569147670.smart"), 0),
@@ -310,7 +303,7 @@ TEST_F(Form1Run, APlantedEntryUnderTheReportNameIsReplacedOnlyWhenItIsARegularFi
     // A name of its own: the other runs of these tests may be writing theirs at the same time.
     view.User = "Planted Entry";
     form.edUserExit();
-    disks[0] = {false, NoSmartDrive(), {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     const std::string name = "Planted_Entry-1569147670.smart";
     for (const PlantedKind kind : PlantableKinds()) {
         SCOPED_TRACE(KindName(kind));

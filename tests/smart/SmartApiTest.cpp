@@ -72,6 +72,7 @@ TEST(ReadSmartInfo, ErrorTexts)
     StoredDrive noThresholdBytes = AtaDrive();
     noThresholdBytes.SmartThresholds = std::vector<std::uint8_t>();
 
+    using enum DriveFailure;
     const struct {
         const char* Name;
         StoredDrive Drive;
@@ -80,35 +81,34 @@ TEST(ReadSmartInfo, ErrorTexts)
         DriveFailure Failure;
     } cases[] = {
         {"open", Failing(AtaDrive(), DriveStep::Open, denied), false,
-         "Unable to open: \\\\.\\PhysicalDrive0: Access is denied", DriveFailure::NotOpened},
-        {"second open", secondOpen, false, "Unable to open physical drive: Access is denied", DriveFailure::NotOpened},
+         "Unable to open: \\\\.\\PhysicalDrive0: Access is denied", NotOpened},
+        {"second open", secondOpen, false, "Unable to open physical drive: Access is denied", NotOpened},
         {"query", Failing(AtaDrive(), DriveStep::StorageQuery, {1, 0, 0, {}}), false, "SMART Not Supported",
-         DriveFailure::SmartNotSupported},
-        {"enable", Failing(AtaDrive(), DriveStep::SmartEnable, ioError), false, "SMART Not Supported",
-         DriveFailure::SmartNotSupported},
-        {"smart disabled", noSmart, false, "SMART Not Supported", DriveFailure::SmartNotSupported},
-        {"usb", usb, false, "SMART Not Supported", DriveFailure::SmartNotSupported},
+         SmartNotSupported},
+        {"enable", Failing(AtaDrive(), DriveStep::SmartEnable, ioError), false, "SMART Not Supported", SmartNotSupported},
+        {"smart disabled", noSmart, false, "SMART Not Supported", SmartNotSupported},
+        {"usb", usb, false, "SMART Not Supported", SmartNotSupported},
         {"read data", Failing(AtaDrive(), DriveStep::ReadData, noDevice), false,
          "SMART Read Attr Command Failed: Incorrect function; DriverStatus: Could not lock user\"s buffer; "
-         "bIDEStatus=00AB", DriveFailure::ReadFailed},
+         "bIDEStatus=00AB", ReadFailed},
         {"thresholds", Failing(AtaDrive(), DriveStep::ReadThresholds, {1117, 11, 0x51, {}}), false,
          "SMART Read Threshold Command Failed: The request could not be performed because of an I/O device "
-         "error; DriverStatus: ; bIDEStatus=0051", DriveFailure::ReadFailed},
+         "error; DriverStatus: ; bIDEStatus=0051", ReadFailed},
         // Good status with fewer bytes than a block is a failed read, never a table cut short.
-        {"short identify", shortIdentify, false, "SMART Not Supported", DriveFailure::SmartNotSupported},
+        {"short identify", shortIdentify, false, "SMART Not Supported", SmartNotSupported},
         {"short read data", shortData, false,
-         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; bIDEStatus=0000",
-         DriveFailure::ReadFailed},
+         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; "
+         "bIDEStatus=0000", ReadFailed},
         {"no threshold bytes", noThresholdBytes, false,
          "SMART Read Threshold Command Failed: the drive sent 0 of 512 bytes; DriverStatus: No error; "
-         "bIDEStatus=0000", DriveFailure::ReadFailed},
+         "bIDEStatus=0000", ReadFailed},
         {"exception in identification", Failing(AtaDrive(), DriveStep::Identify, {0, 0, 0, " bad block \r\n"}),
-         false, "SMART Failed - bad block", DriveFailure::ReadFailed},
+         false, "SMART Failed - bad block", ReadFailed},
         {"exception before data", Failing(AtaDrive(), DriveStep::ReadData, {0, 0, 0, "gone"}), false,
-         "SMART Failed - gone", DriveFailure::ReadFailed},
+         "SMART Failed - gone", ReadFailed},
         // Once READ DATA has succeeded the reading counts as done, with the message kept.
         {"exception after data", Failing(AtaDrive(), DriveStep::ReadThresholds, {0, 0, 0, "gone"}), true,
-         "SMART Failed - gone", DriveFailure::ReadFailed},
+         "SMART Failed - gone", ReadFailed},
     };
     for (const auto& c : cases) {
         const Outcome out = ReadOne(c.Drive);
