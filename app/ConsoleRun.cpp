@@ -5,23 +5,9 @@
 #include "app/Unit1.h"
 #include "base/FileStream.h"
 
-#include <cmath>
 #include <optional>
 
 namespace {
-
-// "Disk 2 of 3: " + the model + what the reading gave, one line.
-std::string ProgressLine(int ordinal, int total, bool ok, const TDriveResult& drive, const TSmartResult& smart)
-{
-    std::string line = "Disk " + std::to_string(ordinal) + " of " + std::to_string(total) + ": ";
-    if (!drive.ModelNumber.empty())
-        line += drive.ModelNumber + ": ";
-    if (!ok)
-        return line + drive.ErrorText;
-    if (smart.AttrCount == 0)
-        return line + "no SMART attributes returned";
-    return line + std::to_string(smart.AttrCount) + " SMART attributes read";
-}
 
 // The report file copied to standard output in place of the POST.
 class PrintedReport : public PreparedUpload {
@@ -56,61 +42,14 @@ private:
     const ConsoleStreams& streams_;
 };
 
-// Passes the upload through, telling the view how it goes and keeping the report's file name.
-class WatchedUpload : public PreparedUpload {
-public:
-    WatchedUpload(std::unique_ptr<PreparedUpload> upload, ConsoleView& view, bool& failed)
-        : upload_(std::move(upload)), view_(view), failed_(failed)
-    {
-    }
-
-    void Post(const std::string& url, TStream& reply) override
-    {
-        try {
-            upload_->Post(url, reply);
-        } catch (...) {
-            failed_ = true;
-            view_.PostFailed();
-            throw;
-        }
-    }
-
-private:
-    std::unique_ptr<PreparedUpload> upload_;
-    ConsoleView& view_;
-    bool& failed_;
-};
-
-class WatchedUploader : public ReportUploader {
-public:
-    WatchedUploader(ReportUploader& uploader, ConsoleView& view) : uploader_(uploader), view_(view) {}
-
-    std::unique_ptr<PreparedUpload> Prepare(const std::string& fileName) override
-    {
-        FileName = fileName;
-        auto upload = uploader_.Prepare(fileName);
-        view_.UploadPrepared();
-        return std::make_unique<WatchedUpload>(std::move(upload), view_, PostFailed);
-    }
-
-    std::string FileName;
-    bool PostFailed = false;
-
-private:
-    ReportUploader& uploader_;
-    ConsoleView& view_;
-};
-
 class ConsoleRun {
 public:
     ConsoleRun(const ConsoleOptions& options, RunOperations operations, ConsoleStreams streams)
         : options_(options), streams_(Watched(std::move(streams))), view_(options, streams_),
-          readSmartInfo_(std::move(operations.ReadSmartInfo)), now_(std::move(operations.Now)), printer_(streams_),
-          uploader_(options.NoUpload ? static_cast<ReportUploader&>(printer_) : operations.Uploader, view_),
+          now_(std::move(operations.Now)), printer_(streams_),
           form_(view_,
-                {operations.Inventory, uploader_,
-                 [this](std::int32_t n, TDriveResult& drive, TSmartResult& smart) { return Read(n, drive, smart); },
-                 [this] { return Now(); }},
+                {operations.Inventory, options.NoUpload ? static_cast<ReportUploader&>(printer_) : operations.Uploader,
+                 std::move(operations.ReadSmartInfo), [this] { return Now(); }},
                 options.UploadURL)
     {
         form_.KeepReportFile = options.Keep;
@@ -128,18 +67,16 @@ public:
             return ConsoleRefused;
         }
 
-        view_.SetStage(ConsoleStage::Showing);
         form_.HandleEvent([this] { form_.FormShow(); });
-        view_.SetStage(ConsoleStage::Running);
         form_.HandleEvent([this] { form_.btnScanClick(); });
-        if (options_.Keep && !uploader_.FileName.empty())
-            streams_.Err("Report kept in " + uploader_.FileName + "\n");
+        if (options_.Keep && !view_.SavedReport().empty())
+            streams_.Err("Report kept in " + view_.SavedReport() + "\n");
         reportInHand_.reset();
         form_.HandleEvent([this] { form_.FormClose(); });
 
         if (outputFailed_)
             streams_.Err("qm-smart-run: standard output could not be written\n");
-        return view_.ErrorShown() || uploader_.PostFailed || outputFailed_ ? ConsoleFailed : ConsoleAccepted;
+        return view_.ErrorShown() || view_.PostFailed() || outputFailed_ ? ConsoleFailed : ConsoleAccepted;
     }
 
 private:
@@ -152,15 +89,6 @@ private:
                     return written;
                 },
                 std::move(streams.Err)};
-    }
-
-    bool Read(std::int32_t n, TDriveResult& drive, TSmartResult& smart)
-    {
-        const bool ok = readSmartInfo_(n, drive, smart);
-        const std::int32_t first = Truncated(form_.DiskNum.MinValue);
-        const std::int32_t total = Truncated(form_.DiskNum.MaxValue) - first + 1;
-        streams_.Err(ProgressLine(n - first + 1, total, ok, drive, smart) + "\n");
-        return ok;
     }
 
     // The window asks the clock once, for the report's file name, right before it saves the
@@ -176,11 +104,9 @@ private:
     bool outputFailed_ = false;
     ConsoleStreams streams_;
     ConsoleView view_;
-    SmartReader readSmartInfo_;
     LocalClock now_;
     std::optional<InterruptibleReportFile> reportInHand_;
     ReportPrinter printer_;
-    WatchedUploader uploader_;
     TForm1 form_;
 };
 

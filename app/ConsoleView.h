@@ -12,13 +12,10 @@ struct ConsoleStreams {
     std::function<bool(const std::string&)> Err;
 };
 
-// The stage of the run, which decides where a box's text goes: the greeting of the show step
-// is left out, and of the run's plain boxes the last one holds the server's reply.
-enum class ConsoleStage { Checking, Showing, Running };
-
 // The main window's view on a terminal: the contact fields hold the command line's entries
-// (contact allowed), the status line and every box go to standard error as lines, and the
-// server's reply to standard output unchanged.
+// (contact allowed), the status line, every box and a line per disk read go to standard error,
+// and the server's reply to standard output unchanged. The greeting is for the person at the
+// window; a terminal run goes straight to work.
 class ConsoleView : public MainView {
 public:
     ConsoleView(const ConsoleOptions& options, ConsoleStreams streams);
@@ -35,17 +32,19 @@ public:
     void ShowInformation(const std::string& text) override;
     void ShowPlain(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    void ShowGreeting(const std::string&) override {}
+    void DiskRead(int ordinal, int total, bool ok, const TDriveResult& drive, const TSmartResult& smart) override;
+    void ReportSaved(const std::string& fileName) override { savedReport_ = fileName; }
+    void ShowPostFailure(const std::string& text) override;
+    void ShowServerReply(const std::string& reply) override;
     void ShowPreview(const std::string&) override {}
     void Close() override {}
 
-    void SetStage(ConsoleStage stage) { stage_ = stage; }
-    // Told by the upload as it goes: the body was made, the POST raised. The plain box after a
-    // raised POST holds its error text; the one after that (or the first) the reply.
-    void UploadPrepared() { uploadPrepared_ = true; }
-    void PostFailed() { postFailed_ = true; }
-
-    bool Refused() const { return refused_; }
+    // The run's outcome as the exit status tells it.
     bool ErrorShown() const { return errorShown_; }
+    bool PostFailed() const { return postFailed_; }
+    // The report file's name once it has been saved; empty before.
+    const std::string& SavedReport() const { return savedReport_; }
 
 private:
     void Line(const std::string& text);
@@ -54,10 +53,7 @@ private:
     std::string user_;
     std::string phone_;
     std::string email_;
-    ConsoleStage stage_ = ConsoleStage::Checking;
-    bool uploadPrepared_ = false;
-    bool postFailed_ = false;
-    bool failureTold_ = false;
-    bool refused_ = false;
+    std::string savedReport_;
     bool errorShown_ = false;
+    bool postFailed_ = false;
 };

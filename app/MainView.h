@@ -1,5 +1,7 @@
 #pragma once
 
+#include "smart/SmartTypes.h"
+
 #include <string>
 
 // What the main window's logic needs of the widgets; the Win32 and Qt windows implement it and
@@ -27,6 +29,16 @@ public:
     virtual void ShowInformation(const std::string& text) = 0;
     virtual void ShowPlain(const std::string& text) = 0;
     virtual void ShowError(const std::string& text) = 0;
+
+    // What the run tells as it goes, each for what it means: the greeting when the window is
+    // shown, each disk once read (its place from 1 to total among the disks of the run, and what
+    // the reading gave), the report file once saved, the POST's failure (the whole box text) and
+    // the server's reply to the upload.
+    virtual void ShowGreeting(const std::string& text) = 0;
+    virtual void DiskRead(int ordinal, int total, bool ok, const TDriveResult& drive, const TSmartResult& smart) = 0;
+    virtual void ReportSaved(const std::string& fileName) = 0;
+    virtual void ShowPostFailure(const std::string& text) = 0;
+    virtual void ShowServerReply(const std::string& reply) = 0;
 
     // Fills the preview with the text and shows it modally.
     virtual void ShowPreview(const std::string& text) = 0;

@@ -18,7 +18,6 @@ inline constexpr const char* ContactNotAllowed =
 inline constexpr const char* NotSupported =
     "One or more of your disks does not support SMART!\r\nIt may be SMART is not enabled at this time.";
 inline constexpr const char* PostFailed = "Error encountered during POST: ";
-inline constexpr const char* SmartNotSupported = "SMART Not Supported";
 
 inline constexpr const char* Greeting =
     "Hello,\r\n  Great to see you are investing a few minutes\r\nto ensure your hard disks are in good condition.\r\n"

@@ -24,11 +24,11 @@ std::string DriveLine(const TDriveResult& drive)
 std::string AttributeRow(const TSmartResult& smart, int index)
 {
     const auto i = static_cast<size_t>(index);
-    return std::to_string(smart.AttrId[i]) + ";" + GetSmartAttrName(smart.AttrId[i]) + ";" + smart.AttrState[i] +
-           ";" + std::to_string(smart.AttrCurrent[i]) + ";" + std::to_string(smart.AttrWorst[i]) + ";" +
-           std::to_string(smart.AttrThreshold[i]) + ";" + std::to_string(smart.AttrRawValue[i]) + ";" +
-           BoolToYN(smart.AttrPreFail[i]) + ";" + BoolToYN(smart.AttrEvents[i]) + ";" +
-           BoolToYN(smart.AttrErrorRate[i]);
+    return std::to_string(smart.AttrId[i]) + ";" + GetSmartAttrName(smart.AttrId[i]) + ";" +
+           std::string(AttributeStateText(smart.AttrState[i])) + ";" + std::to_string(smart.AttrCurrent[i]) + ";" +
+           std::to_string(smart.AttrWorst[i]) + ";" + std::to_string(smart.AttrThreshold[i]) + ";" +
+           std::to_string(smart.AttrRawValue[i]) + ";" + BoolToYN(smart.AttrPreFail[i]) + ";" +
+           BoolToYN(smart.AttrEvents[i]) + ";" + BoolToYN(smart.AttrErrorRate[i]);
 }
 
 void AppendDiskBlock(TStringList& lines, bool ok, const TDriveResult& drive, const TSmartResult& smart)

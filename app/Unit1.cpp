@@ -28,7 +28,7 @@ void TForm1::FormShow()
     DiskNum.MaxValue = DiskCount - 1;
     Memo1.Clear();
     view_.SetStatusText("There are " + std::to_string(DiskCount) + " disks to be tested.");
-    view_.ShowInformation(Messages::Greeting);
+    view_.ShowGreeting(Messages::Greeting);
 }
 
 void TForm1::FormClose()
@@ -73,6 +73,7 @@ void TForm1::btnScanClick()
 
     const std::string fileName = ReportFileName(view_.UserText(), DateTimeToFileDate(operations_.Now()));
     Memo1.SaveToFile(fileName);
+    view_.ReportSaved(fileName);
     if (NotSupportedCount > 0)
         view_.ShowPlain(Messages::NotSupported);
     UploadReport(fileName);
@@ -86,9 +87,11 @@ void TForm1::AddDiskReport()
     TDriveResult drive {};
     TSmartResult smart {};
     const bool ok = operations_.ReadSmartInfo(n, drive, smart);
+    const std::int32_t first = Truncated(DiskNum.MinValue);
+    view_.DiskRead(n - first + 1, Truncated(DiskNum.MaxValue) - first + 1, ok, drive, smart);
     if (!ok) {
         ResInfo = drive.ErrorText;
-        if (ResInfo == Messages::SmartNotSupported)
+        if (drive.Failure == DriveFailure::SmartNotSupported)
             ++NotSupportedCount;
     }
     AppendDiskBlock(Memo1, ok, drive, smart);
@@ -101,9 +104,9 @@ void TForm1::UploadReport(const std::string& fileName)
     try {
         upload->Post(UploadURL, reply);
     } catch (const std::exception& e) {
-        view_.ShowPlain(std::string(Messages::PostFailed) + e.what());
+        view_.ShowPostFailure(std::string(Messages::PostFailed) + e.what());
     }
-    view_.ShowPlain(reply.DataString());
+    view_.ShowServerReply(reply.DataString());
 }
 
 void TForm1::edUserExit()

@@ -80,18 +80,18 @@ std::string ShortAttrName(std::int32_t id)
     return "Unknown";
 }
 
-std::string JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold, std::int32_t best)
+AttributeState JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold, std::int32_t best)
 {
     if (!(entry.Flags & FlagPreFail) || threshold == 0)
-        return "-";
+        return AttributeState::NotJudged;
     if (entry.Current < threshold)
-        return "Failing Now";
+        return AttributeState::FailingNow;
     if (entry.Worst < threshold)
-        return "Failed In Past";
+        return AttributeState::FailedInPast;
     const std::int32_t margin = threshold + (best - threshold) / 2;
     if (entry.Current < margin || (entry.Id == ReallocatedId && entry.Raw > ReallocatedWarning))
-        return "Warning";
-    return "OK";
+        return AttributeState::Warning;
+    return AttributeState::Ok;
 }
 
 void ScanAttributes(blocks::Bytes data, blocks::Bytes thresholds, TSmartResult& smart)
@@ -135,10 +135,10 @@ void CountJudgements(TSmartResult& smart)
     smart.FailedCount = 0;
     smart.WarningCount = 0;
     for (int i = 0; i < smart.AttrCount; ++i) {
-        const std::string& state = smart.AttrState[static_cast<std::size_t>(i)];
-        if (state == "Failing Now" || state == "Failed In Past")
+        const AttributeState state = smart.AttrState[static_cast<std::size_t>(i)];
+        if (state == AttributeState::FailingNow || state == AttributeState::FailedInPast)
             ++smart.FailedCount;
-        else if (state == "Warning")
+        else if (state == AttributeState::Warning)
             ++smart.WarningCount;
     }
 }

@@ -26,9 +26,9 @@ std::int32_t SmartThresholdAt(blocks::Bytes thresholds, int k);
 // The short name kept in TSmartResult.AttrName.
 std::string ShortAttrName(std::int32_t id);
 
-// The judgement of one pre-failure attribute: "-", "OK", "Failing Now", "Failed In Past" or
-// "Warning", measured against the best normalised value of the drive.
-std::string JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold, std::int32_t best);
+// The judgement of one attribute: not judged unless it is a pre-failure attribute with a
+// threshold, otherwise measured against the best normalised value of the drive.
+AttributeState JudgeAttribute(const TSmartAttrEntry& entry, std::int32_t threshold, std::int32_t best);
 
 // Fills the slots, the counters and the temperature fields from the two blocks. Empty entries
 // (ID 0) between filled ones are skipped, so every filled entry lands in a slot in table order;

@@ -54,20 +54,19 @@ std::string CurrentSpeedName(std::uint16_t word77)
 
 } // namespace
 
-bool TakesAtaPath(std::int32_t busType)
+bool TakesAtaPath(StorageBus bus)
 {
-    return busType == BusCode(StorageBus::Atapi) || busType == BusCode(StorageBus::Ata) ||
-           busType == BusCode(StorageBus::Sata);
+    return bus == StorageBus::Atapi || bus == StorageBus::Ata || bus == StorageBus::Sata;
 }
 
-bool TakesNvmePath(std::int32_t busType)
+bool TakesNvmePath(StorageBus bus)
 {
-    return busType == BusCode(StorageBus::Nvme);
+    return bus == StorageBus::Nvme;
 }
 
-bool MayBeBridgedAtaDisk(std::int32_t busType, std::int32_t deviceType)
+bool MayBeBridgedAtaDisk(StorageBus bus, std::int32_t deviceType)
 {
-    return deviceType == scsi::DirectAccessDevice && !TakesAtaPath(busType) && !TakesNvmePath(busType);
+    return deviceType == scsi::DirectAccessDevice && !TakesAtaPath(bus) && !TakesNvmePath(bus);
 }
 
 bool IsValidIdentifyBlock(Bytes identify)
@@ -91,7 +90,7 @@ bool IsValidIdentifyBlock(Bytes identify)
 
 void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& drive)
 {
-    drive.BusType = static_cast<std::int32_t>(Get32(buffer, descriptor::BusType));
+    drive.BusType = static_cast<StorageBus>(Get32(buffer, descriptor::BusType));
     drive.DeviceType = buffer[descriptor::DeviceType];
     drive.RemovableMedia = buffer[descriptor::RemovableMedia] != 0;
 
@@ -104,7 +103,7 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
         if (auto text = DescriptorText(valid, descriptor::ProductRevisionOffset))
             drive.ProductRev = *text;
         if (auto text = DescriptorText(valid, descriptor::SerialNumberOffset)) {
-            if (drive.BusType == BusCode(StorageBus::Ata)) {
+            if (drive.BusType == StorageBus::Ata) {
                 // Drivers on the ATA bus give the identify serial field as hexadecimal pairs.
                 const std::string decoded = HexPairsToText(*text);
                 drive.SerialNumber = SwapBytePairs(reinterpret_cast<const std::uint8_t*>(decoded.data()),
@@ -116,11 +115,12 @@ void ApplyStorageDescriptor(Bytes buffer, std::uint32_t returned, TDriveResult& 
     }
 
     // Only the Intel RAID driver is known to refuse SMART; other RAID drivers pass it through.
-    if (drive.BusType == BusCode(StorageBus::Raid) && drive.VendorId != "Intel" && !drive.ProductId.starts_with("Raid"))
-        drive.BusType = BusCode(StorageBus::Ata);
+    if (drive.BusType == StorageBus::Raid && drive.VendorId != "Intel" && !drive.ProductId.starts_with("Raid"))
+        drive.BusType = StorageBus::Ata;
 
-    if (drive.BusType >= 0 && std::cmp_less(drive.BusType, BusTypeNames.size()))
-        drive.BusTypeName = BusTypeNames[static_cast<std::size_t>(drive.BusType)];
+    const std::int32_t busCode = BusCode(drive.BusType);
+    if (busCode >= 0 && std::cmp_less(busCode, BusTypeNames.size()))
+        drive.BusTypeName = BusTypeNames[static_cast<std::size_t>(busCode)];
     if (drive.DeviceType >= 0 && std::cmp_less(drive.DeviceType, DeviceTypeNames.size()))
         drive.DeviceTypeName = DeviceTypeNames[static_cast<std::size_t>(drive.DeviceType)];
 }

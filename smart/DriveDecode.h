@@ -10,14 +10,14 @@
 
 // Bus types on which a drive answers the SMART and IDENTIFY requests: ATAPI, ATA, and SATA as
 // current Windows versions report disks on the standard AHCI driver.
-bool TakesAtaPath(std::int32_t busType);
+bool TakesAtaPath(StorageBus bus);
 
 // NVMe disks: their health log is read instead of the ATA SMART tables.
-bool TakesNvmePath(std::int32_t busType);
+bool TakesNvmePath(StorageBus bus);
 
 // A drive that may be an ATA disk behind a bridge translating ATA PASS-THROUGH: a direct-access
 // disk (peripheral type 0) on any other bus, USB, SCSI, SAS and the rest.
-bool MayBeBridgedAtaDisk(std::int32_t busType, std::int32_t deviceType);
+bool MayBeBridgedAtaDisk(StorageBus bus, std::int32_t deviceType);
 
 // Whether 512 bytes are an ATA IDENTIFY DEVICE block rather than what a bridge answers in its
 // place: the integrity word (255) with signature A5h and a checksum that makes all 512 bytes sum

@@ -48,7 +48,7 @@ struct Translation {
     std::size_t Field;
     std::uint64_t Scale;
     std::uint16_t Flags;
-    std::uint8_t Warnings;  // the critical-warning bits that make the row "Failing Now"
+    std::uint8_t Warnings;  // the critical-warning bits that make the row failing now
 };
 
 // The translation, one row per attribute, in the order of the report.
@@ -141,7 +141,7 @@ void ApplyNvmeCriticalWarnings(Bytes healthLog, TSmartResult& smart)
         const auto row = std::find_if(std::begin(Rows), std::end(Rows),
                                       [&](const Translation& r) { return r.Id == smart.AttrId[i]; });
         if (row != std::end(Rows) && (row->Warnings & warnings) != 0)
-            smart.AttrState[i] = "Failing Now";
+            smart.AttrState[i] = AttributeState::FailingNow;
     }
     CountJudgements(smart);
 }

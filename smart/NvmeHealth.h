@@ -18,6 +18,6 @@ struct NvmeSmartBlocks {
 // The rows of the 512-byte health log, in ascending ID order.
 NvmeSmartBlocks NvmeHealthToSmartBlocks(blocks::Bytes healthLog);
 
-// After the scan: every row that a critical-warning bit of the log concerns is "Failing Now",
+// After the scan: every row that a critical-warning bit of the log concerns is failing now,
 // whatever its values, and FailedCount and WarningCount are counted again over all rows.
 void ApplyNvmeCriticalWarnings(blocks::Bytes healthLog, TSmartResult& smart);

@@ -1,9 +1,47 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// The storage bus types the system reports in a drive's descriptor. TDriveResult::BusType holds
+// the code as reported, so a code newer than this list passes through.
+enum class StorageBus : std::int32_t {
+    Unknown = 0,
+    Scsi = 1,
+    Atapi = 2,
+    Ata = 3,
+    Ieee1394 = 4,
+    Ssa = 5,
+    Fibre = 6,
+    Usb = 7,
+    Raid = 8,
+    Iscsi = 9,
+    Sas = 10,
+    Sata = 11,
+    Sd = 12,
+    Mmc = 13,
+    Virtual = 14,
+    FileBackedVirtual = 15,
+    Spaces = 16,
+    Nvme = 17,
+};
+
+// The code of a bus as a descriptor carries it.
+constexpr std::int32_t BusCode(StorageBus bus)
+{
+    return static_cast<std::int32_t>(bus);
+}
+
+// Why ReadSmartInfo gave up on a drive; ErrorText holds the words for it.
+enum class DriveFailure {
+    None,
+    NotOpened,          // the drive could not be opened
+    SmartNotSupported,  // identified, but its SMART feature set is not enabled
+    ReadFailed,         // the SMART tables or the health log could not be read
+};
 
 // The identity of one physical drive, as the identification finds it. Texts are CP1252.
 struct TDriveResult {
@@ -12,10 +50,11 @@ struct TDriveResult {
     std::string BusTypeName;
     std::string DeviceTypeName;
     std::string ErrorText;
+    DriveFailure Failure = DriveFailure::None;
     std::string VendorId;
     std::string ProductId;
     std::string ProductRev;
-    std::int32_t BusType = 0;
+    StorageBus BusType = StorageBus::Unknown;
     std::int32_t DeviceType = 0;
     std::int32_t MediaType = 0;
     std::array<std::uint16_t, 4> VendorUnique{};
@@ -40,6 +79,25 @@ struct TDriveResult {
 // The drive's attribute table has 30 entries; the record keeps two spare slots.
 inline constexpr int SmartAttrSlots = 32;
 
+// The judgement of one attribute. Slots without an attribute keep None.
+enum class AttributeState {
+    None,
+    NotJudged,  // not a pre-failure attribute, or no threshold
+    Ok,
+    Warning,
+    FailedInPast,
+    FailingNow,
+};
+
+// An attribute's state as the report's State column writes it, indexed by AttributeState.
+inline constexpr std::array<std::string_view, 6> AttributeStateTexts = {"",        "-",              "OK",
+                                                                       "Warning", "Failed In Past", "Failing Now"};
+
+constexpr std::string_view AttributeStateText(AttributeState state)
+{
+    return AttributeStateTexts[static_cast<std::size_t>(state)];
+}
+
 // The SMART attributes of one drive and the judgement of each.
 struct TSmartResult {
     std::int32_t DriveNum = 0;
@@ -61,7 +119,7 @@ struct TSmartResult {
     std::array<std::int32_t, SmartAttrSlots> AttrWorst{};
     std::array<std::int32_t, SmartAttrSlots> AttrThreshold{};
     std::array<std::int64_t, SmartAttrSlots> AttrRawValue{};
-    std::array<std::string, SmartAttrSlots> AttrState;
+    std::array<AttributeState, SmartAttrSlots> AttrState{};
 };
 
 // The report's attribute name for an ID 1-254; "To Be Advised" for IDs without a name,
@@ -81,35 +139,6 @@ inline constexpr std::array<std::string_view, 18> HighAttrNames = {
     "Multi Zone Error Rate",   "Off Track Errors",         "TA Increase Count",      "ECC Errors",
     "Shock Count Write Ops",   "Shock Rate Write Ops",     "Unknown Attribute",      "Spin High Current",
     "Spin Buzz",               "Offline Seek Perf"};
-
-// The storage bus types the system reports in a drive's descriptor (TDriveResult::BusType holds
-// the code as reported, so a code newer than this list passes through).
-enum class StorageBus : std::int32_t {
-    Unknown = 0,
-    Scsi = 1,
-    Atapi = 2,
-    Ata = 3,
-    Ieee1394 = 4,
-    Ssa = 5,
-    Fibre = 6,
-    Usb = 7,
-    Raid = 8,
-    Iscsi = 9,
-    Sas = 10,
-    Sata = 11,
-    Sd = 12,
-    Mmc = 13,
-    Virtual = 14,
-    FileBackedVirtual = 15,
-    Spaces = 16,
-    Nvme = 17,
-};
-
-// The code of a bus as a descriptor or TDriveResult::BusType carries it.
-constexpr std::int32_t BusCode(StorageBus bus)
-{
-    return static_cast<std::int32_t>(bus);
-}
 
 // Indexed by the storage bus type the system reports (0-16).
 inline constexpr std::array<std::string_view, 17> BusTypeNames = {

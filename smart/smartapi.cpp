@@ -47,7 +47,7 @@ std::string DriverStatusOf(const OutputBlock& out)
 void InquireScsiDrive(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
 {
     PassThroughBlock block{};
-    if (drive.BusType == BusCode(StorageBus::Usb) || drive.VendorId.empty() || drive.ProductId.empty()) {
+    if (drive.BusType == StorageBus::Usb || drive.VendorId.empty() || drive.ProductId.empty()) {
         std::uint32_t returned = 0;
         PrepareInquiry(block, false, 0);
         if (!SendPassThrough(handle, block, returned)) {
@@ -107,7 +107,7 @@ void IdentifyAta(AtaChannel& channel, std::int32_t driveNum, TDriveResult& drive
 
     out.fill(0);
     Put32(out, smartout::BufferSize, smartout::DataSize);
-    const SmartRequestBlock identify = IdentifyRequest(driveNum, drive.BusType == BusCode(StorageBus::Atapi));
+    const SmartRequestBlock identify = IdentifyRequest(driveNum, drive.BusType == StorageBus::Atapi);
     if (!channel.Send(SMART_RCV_DRIVE_DATA, identify, std::span(out).first(IdentifyOutputLength), reason)) {
         drive.ErrorText = "Identify Command Failed on Drive: " + DriverStatusOf(out) + " bIDEStatus=" +
                           IdeStatusHex(out) + " : " + reason;
@@ -186,6 +186,7 @@ bool ReadSmartBlock(AtaChannel& channel, std::int32_t driveNum, std::uint8_t fea
         return true;
     drive.ErrorText = std::string(failureText) + reason + "; DriverStatus: " + DriverStatusOf(out) +
                       "; bIDEStatus=" + IdeStatusHex(out);
+    drive.Failure = DriveFailure::ReadFailed;
     return false;
 }
 
@@ -200,11 +201,12 @@ bool ReadHealthLog(DriveIo& io, DriveHandle& handle, HealthLog& log, TDriveResul
         return true;
     case NvmeQueryResult::Failed:
         drive.ErrorText = "SMART Read Attr Command Failed: " + io.LastErrorText();
-        return false;
+        break;
     case NvmeQueryResult::Malformed:
+        drive.ErrorText = "SMART Read Attr Command Failed: the driver's answer holds no health log";
         break;
     }
-    drive.ErrorText = "SMART Read Attr Command Failed: the driver's answer holds no health log";
+    drive.Failure = DriveFailure::ReadFailed;
     return false;
 }
 
@@ -225,6 +227,7 @@ bool IdentifyOnRoute(DriveIo& io, std::int32_t driveNum, const std::string& path
     DriveHandle handle = io.Open(devicePath);
     if (!handle.Valid()) {
         driveResult.ErrorText = "Unable to open: " + devicePath + ": " + io.LastErrorText();
+        driveResult.Failure = DriveFailure::NotOpened;
         return false;
     }
 
@@ -277,12 +280,14 @@ bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult
             return false;
         if (!driveResult.SmartEnabled) {
             driveResult.ErrorText = "SMART Not Supported";
+            driveResult.Failure = DriveFailure::SmartNotSupported;
             return false;
         }
 
         DriveHandle handle = io.Open(path);
         if (!handle.Valid()) {
             driveResult.ErrorText = "Unable to open physical drive: " + io.LastErrorText();
+            driveResult.Failure = DriveFailure::NotOpened;
             return false;
         }
 
@@ -313,6 +318,7 @@ bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult
         return true;
     } catch (...) {
         driveResult.ErrorText = "SMART Failed - " + CurrentExceptionText();
+        driveResult.Failure = DriveFailure::ReadFailed;
         return dataRead;
     }
 }
@@ -326,6 +332,7 @@ bool ReadSmartInfo(std::int32_t driveNum, TDriveResult& driveResult, TSmartResul
         smartResult = TSmartResult();
         smartResult.DriveNum = driveNum;
         driveResult.ErrorText = "SMART Failed - " + CurrentExceptionText();
+        driveResult.Failure = DriveFailure::ReadFailed;
         return false;
     }
     return ReadSmartInfo(*io, driveNum, driveResult, smartResult);

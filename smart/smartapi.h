@@ -16,6 +16,6 @@ bool IdentifyDrive(std::int32_t driveNum, const std::string& path, TDriveResult&
 
 // Identifies drive N and, when its SMART feature set is enabled, reads and judges its attribute
 // table. True when both SMART reads succeeded and the table was scanned; false otherwise, with
-// the reason in driveResult.ErrorText. Never raises.
+// the reason in driveResult.ErrorText and its kind in driveResult.Failure. Never raises.
 bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult, TSmartResult& smartResult);
 bool ReadSmartInfo(std::int32_t driveNum, TDriveResult& driveResult, TSmartResult& smartResult);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainView.h"
 #include "app/Unit1.h"
+#include "app/WindowView.h"
 #include "app/qt/Form2View.h"
 #include "app/qt/MessageBoxes.h"
 #include "app/qt/SingleLineValidator.h"
@@ -16,7 +16,7 @@
 // The main window "Quillmark SMART Test.": the controls, laid out at fixed places in a fixed
 // size window, forward every event to TForm1 and show what it asks for. The report lines, the
 // latest failure text and the disk range live in TForm1, so the window needs no hidden controls.
-class Form1View : public QWidget, public MainView {
+class Form1View : public QWidget, public WindowView {
 public:
     Form1View(RunOperations operations, std::string uploadURL, MessageBoxFunction showBox = ShowMessageBox);
     ~Form1View() override;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainView.h"
 #include "app/Unit1.h"
+#include "app/WindowView.h"
 #include "app/win32/Form1Layout.h"
 #include "app/win32/GdiObjects.h"
 
@@ -11,7 +11,7 @@ class Form2Window;
 
 // The main window "Quillmark SMART Test." drawn with plain Win32 controls. Its events go to
 // TForm1, each through TForm1::HandleEvent; TForm1 talks back through the MainView calls.
-class Form1Window : public MainView {
+class Form1Window : public WindowView {
 public:
     // The owner is the application window, which carries the task-bar button.
     Form1Window(HINSTANCE instance, HWND owner, RunOperations operations, std::string uploadURL);

@@ -34,6 +34,7 @@ struct ScriptedRead {
     bool ok;
     std::string model;
     std::string errorText;
+    DriveFailure failure;
     std::int32_t attributes;
 };
 
@@ -58,6 +59,7 @@ protected:
                     const ScriptedRead& disk = disks.at(n);
                     drive.ModelNumber = disk.model;
                     drive.ErrorText = disk.errorText;
+                    drive.Failure = disk.failure;
                     smart.AttrCount = disk.attributes;
                     return disk.ok;
                 })); }
@@ -171,9 +173,9 @@ TEST_F(ConsoleRunTest, RefusedEntryShowsTheWindowsWarningAndTouchesNothing)
 TEST_F(ConsoleRunTest, AcceptedRunTellsEachDiskAndPrintsTheReply)
 {
     inventory.Count = 3;
-    disks[0] = {true, "HD500X-1", "", 18};
-    disks[1] = {false, "WDC WD5000", "SMART Not Supported", 0};
-    disks[2] = {false, "", "Unable to open: \\\\.\\PhysicalDrive2: Access is denied", 0};
+    disks[0] = {true, "HD500X-1", "", DriveFailure::None, 18};
+    disks[1] = {false, "WDC WD5000", "SMART Not Supported", DriveFailure::SmartNotSupported, 0};
+    disks[2] = {false, "", "Unable to open: \\\\.\\PhysicalDrive2: Access is denied", DriveFailure::NotOpened, 0};
     uploader.Reply = "Report received for Jo Smith: 3 disk blocks.";
 
     EXPECT_EQ(Run(), ConsoleAccepted);

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "app/MainView.h"
 #include "app/Unit1.h"
+#include "app/WindowView.h"
 
 #include <string>
 #include <vector>
 
-// Records what the window logic shows, in order, as "kind: text".
-class FakeMainView : public MainView {
+// Records what the window logic shows, in order, as "kind: text", the run's tellings as the
+// windows show them.
+class FakeMainView : public WindowView {
 public:
     std::string User, Phone, Email, Contact = "Yes, you may contact me.";
     int ContactChoice = 0;

@@ -15,13 +15,14 @@
 namespace {
 
 TDriveResult Drive(const std::string& model, const std::string& serial, std::int64_t bytes,
-                   const std::string& error = {})
+                   const std::string& error = {}, DriveFailure failure = DriveFailure::None)
 {
     TDriveResult drive;
     drive.ModelNumber = model;
     drive.SerialNumber = serial;
     drive.DiskBytes = bytes;
     drive.ErrorText = error;
+    drive.Failure = failure;
     return drive;
 }
 
@@ -37,14 +38,14 @@ TSmartResult TwoHealthyAttributes()
     smart.Temperature = 35;
     smart.AttrCount = 2;
     smart.AttrId[0] = 5;
-    smart.AttrState[0] = "OK";
+    smart.AttrState[0] = AttributeState::Ok;
     smart.AttrCurrent[0] = 100;
     smart.AttrWorst[0] = 100;
     smart.AttrThreshold[0] = 36;
     smart.AttrPreFail[0] = true;
     smart.AttrEvents[0] = true;
     smart.AttrId[1] = 194;
-    smart.AttrState[1] = "-";
+    smart.AttrState[1] = AttributeState::NotJudged;
     smart.AttrCurrent[1] = 35;
     smart.AttrWorst[1] = 45;
     smart.AttrRawValue[1] = 35;
@@ -181,7 +182,7 @@ TEST_F(Form1Run, TwoDisksGiveTheReportByteForByteThenUploadAndDelete)
     Show(2);
     EnterValidContact();
     disks[0] = {true, Drive("HD500X-1", "A1B2C3D4", 500107862016), TwoHealthyAttributes()};
-    disks[1] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
+    disks[1] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
 
     const std::string report =
@@ -211,14 +212,14 @@ TEST_F(Form1Run, TwoDisksGiveTheReportByteForByteThenUploadAndDelete)
     EXPECT_EQ(view.Events, boxes);
 }
 
-TEST_F(Form1Run, OnlyTheExactNotSupportedTextIsCountedAndTheBoxComesOnce)
+TEST_F(Form1Run, OnlyDrivesWithoutSmartAreCountedAndTheBoxComesOnce)
 {
     Show(4);
     EnterValidContact();
-    disks[0] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
-    disks[1] = {false, Drive("", "", 0, "SMART not supported"), {}};
-    disks[2] = {false, Drive("", "", 0, "SMART Not Supported "), {}};
-    disks[3] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
+    disks[1] = {false, Drive("", "", 0, "Unable to open: PhysicalDrive1", DriveFailure::NotOpened), {}};
+    disks[2] = {false, Drive("", "", 0, "SMART Failed - gone", DriveFailure::ReadFailed), {}};
+    disks[3] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
     EXPECT_EQ(form.NotSupportedCount, 2);
     EXPECT_EQ(view.Events.front(), std::string("plain: ") + ExpectedText::NotSupported);
@@ -280,7 +281,7 @@ TEST_F(Form1Run, AnUncreatableReportStopsBeforeTheBoxesAndTheUpload)
     // Every name gives a name the system takes; a folder in the report's place refuses the save.
     const PlantedEntry folder("Jo_Smith-1569147670.smart", PlantedKind::Folder);
     ASSERT_TRUE(folder.Planted());
-    disks[0] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     Run();
     ASSERT_EQ(view.Events.size(), 1u);
     EXPECT_EQ(view.Events[0].rfind("error: Cannot create file \"" + ExpandFileName("Jo_Smith-1569147670.smart"), 0),
@@ -302,7 +303,7 @@ TEST_F(Form1Run, APlantedEntryUnderTheReportNameIsReplacedOnlyWhenItIsARegularFi
     // A name of its own: the other runs of these tests may be writing theirs at the same time.
     view.User = "Planted Entry";
     form.edUserExit();
-    disks[0] = {false, Drive("", "", 0, "SMART Not Supported"), {}};
+    disks[0] = {false, Drive("", "", 0, "SMART Not Supported", DriveFailure::SmartNotSupported), {}};
     const std::string name = "Planted_Entry-1569147670.smart";
     for (const PlantedKind kind : PlantableKinds()) {
         SCOPED_TRACE(KindName(kind));

@@ -53,7 +53,7 @@ TEST(ReportLines, FailedAttributesRawValuesAndNamesFromTheReportTable)
     smart.Temperature = 0;
     smart.ReallocatedSectors = -1;
     const std::int32_t ids[] = {9, 13, 208};
-    const char* states[] = {"Failing Now", "Failed In Past", "Warning"};
+    const AttributeState states[] = {AttributeState::FailingNow, AttributeState::FailedInPast, AttributeState::Warning};
     for (int i = 0; i < 3; ++i) {
         smart.AttrId[i] = ids[i];
         smart.AttrName[i] = "record name is not printed";

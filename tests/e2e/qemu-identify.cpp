@@ -31,7 +31,7 @@ int main()
         Text("ErrorText", drive.ErrorText);
         if (!opened)
             break;
-        Number("BusType", drive.BusType);
+        Number("BusType", BusCode(drive.BusType));
         Text("BusTypeName", drive.BusTypeName);
         Number("DeviceType", drive.DeviceType);
         Number("RemovableMedia", drive.RemovableMedia);

@@ -52,7 +52,7 @@ TEST(AttributeScan, SlotFields)
     EXPECT_EQ(smart.AttrCurrent[0], 36);
     EXPECT_EQ(smart.AttrWorst[0], 30);
     EXPECT_EQ(smart.AttrRawValue[0], 0x2D00140024);
-    EXPECT_EQ(smart.AttrState[0], "-");
+    EXPECT_EQ(AttributeStateText(smart.AttrState[0]), "-");
 }
 
 TEST(AttributeScan, RawValueIsAll48BitsUnsigned)
@@ -94,7 +94,7 @@ TEST(AttributeScan, Judgement)
     for (const auto& c : cases) {
         const TSmartAttrEntry entry{c.Entry.Id, c.Entry.Flags, c.Entry.Current, c.Entry.Worst,
                                     static_cast<std::int64_t>(c.Entry.Raw)};
-        EXPECT_EQ(JudgeAttribute(entry, c.Entry.Threshold, c.Best), c.State)
+        EXPECT_EQ(AttributeStateText(JudgeAttribute(entry, c.Entry.Threshold, c.Best)), c.State)
             << "V=" << c.Entry.Current << " W=" << c.Entry.Worst << " T=" << c.Entry.Threshold;
     }
 }
@@ -105,13 +105,13 @@ TEST(AttributeScan, BestSwitchHoldsFromItsEntryOn)
     const TSmartResult smart = Scan({{1, PreFail, 100, 100, 0, 21},
                                      {3, PreFail, 253, 253, 0, 21},
                                      {7, PreFail, 100, 100, 0, 21}});
-    EXPECT_EQ(smart.AttrState[0], "OK");
-    EXPECT_EQ(smart.AttrState[1], "OK");
-    EXPECT_EQ(smart.AttrState[2], "Warning");
+    EXPECT_EQ(AttributeStateText(smart.AttrState[0]), "OK");
+    EXPECT_EQ(AttributeStateText(smart.AttrState[1]), "OK");
+    EXPECT_EQ(AttributeStateText(smart.AttrState[2]), "Warning");
     EXPECT_EQ(smart.WarningCount, 1);
 
     const TSmartResult atLimit = Scan({{4, PreFail, 230, 230, 0, 21}, {7, PreFail, 100, 100, 0, 21}});
-    EXPECT_EQ(atLimit.AttrState[1], "OK");
+    EXPECT_EQ(AttributeStateText(atLimit.AttrState[1]), "OK");
 }
 
 TEST(AttributeScan, Counters)

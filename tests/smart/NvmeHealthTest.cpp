@@ -41,7 +41,7 @@ void ExpectRows(const TSmartResult& smart, const std::vector<Row>& rows)
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].Id);
         EXPECT_EQ(smart.AttrId[i], rows[i].Id);
-        EXPECT_EQ(smart.AttrState[i], rows[i].State);
+        EXPECT_EQ(AttributeStateText(smart.AttrState[i]), rows[i].State);
         EXPECT_EQ(smart.AttrCurrent[i], rows[i].Current);
         EXPECT_EQ(smart.AttrWorst[i], rows[i].Current);
         EXPECT_EQ(smart.AttrThreshold[i], rows[i].Threshold);
@@ -128,7 +128,7 @@ TEST(NvmeHealth, EachCriticalWarningBit)
         const TSmartResult smart = Translate(healthy);
         std::vector<int> failing;
         for (int i = 0; i < smart.AttrCount; ++i)
-            if (smart.AttrState[static_cast<std::size_t>(i)] == "Failing Now")
+            if (smart.AttrState[static_cast<std::size_t>(i)] == AttributeState::FailingNow)
                 failing.push_back(smart.AttrId[static_cast<std::size_t>(i)]);
         EXPECT_EQ(failing, c.Failing) << c.Name;
         EXPECT_EQ(smart.FailedCount, static_cast<int>(c.Failing.size())) << c.Name;

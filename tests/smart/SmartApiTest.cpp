@@ -47,7 +47,7 @@ TEST(ReadSmartInfo, ReadsAndJudgesAStoredDrive)
     EXPECT_EQ(out.Drive.DeviceTypeName, "Disk");
     EXPECT_EQ(out.Drive.DiskBytes, 512000);
     EXPECT_EQ(out.Smart.AttrCount, 2);
-    EXPECT_EQ(out.Smart.AttrState[0], "Warning");
+    EXPECT_EQ(AttributeStateText(out.Smart.AttrState[0]), "Warning");
     EXPECT_EQ(out.Smart.ReallocatedSectors, 501);
     EXPECT_EQ(out.Smart.Temperature, 41);
     EXPECT_EQ(out.Smart.TempMax, 50);
@@ -72,44 +72,49 @@ TEST(ReadSmartInfo, ErrorTexts)
     StoredDrive noThresholdBytes = AtaDrive();
     noThresholdBytes.SmartThresholds = std::vector<std::uint8_t>();
 
+    using enum DriveFailure;
     const struct {
         const char* Name;
         StoredDrive Drive;
         bool Ok;
         const char* ErrorText;
+        DriveFailure Failure;
     } cases[] = {
         {"open", Failing(AtaDrive(), DriveStep::Open, denied), false,
-         "Unable to open: \\\\.\\PhysicalDrive0: Access is denied"},
-        {"second open", secondOpen, false, "Unable to open physical drive: Access is denied"},
-        {"query", Failing(AtaDrive(), DriveStep::StorageQuery, {1, 0, 0, {}}), false, "SMART Not Supported"},
-        {"enable", Failing(AtaDrive(), DriveStep::SmartEnable, ioError), false, "SMART Not Supported"},
-        {"smart disabled", noSmart, false, "SMART Not Supported"},
-        {"usb", usb, false, "SMART Not Supported"},
+         "Unable to open: \\\\.\\PhysicalDrive0: Access is denied", NotOpened},
+        {"second open", secondOpen, false, "Unable to open physical drive: Access is denied", NotOpened},
+        {"query", Failing(AtaDrive(), DriveStep::StorageQuery, {1, 0, 0, {}}), false, "SMART Not Supported",
+         SmartNotSupported},
+        {"enable", Failing(AtaDrive(), DriveStep::SmartEnable, ioError), false, "SMART Not Supported", SmartNotSupported},
+        {"smart disabled", noSmart, false, "SMART Not Supported", SmartNotSupported},
+        {"usb", usb, false, "SMART Not Supported", SmartNotSupported},
         {"read data", Failing(AtaDrive(), DriveStep::ReadData, noDevice), false,
          "SMART Read Attr Command Failed: Incorrect function; DriverStatus: Could not lock user\"s buffer; "
-         "bIDEStatus=00AB"},
+         "bIDEStatus=00AB", ReadFailed},
         {"thresholds", Failing(AtaDrive(), DriveStep::ReadThresholds, {1117, 11, 0x51, {}}), false,
          "SMART Read Threshold Command Failed: The request could not be performed because of an I/O device "
-         "error; DriverStatus: ; bIDEStatus=0051"},
+         "error; DriverStatus: ; bIDEStatus=0051", ReadFailed},
         // Good status with fewer bytes than a block is a failed read, never a table cut short.
-        {"short identify", shortIdentify, false, "SMART Not Supported"},
+        {"short identify", shortIdentify, false, "SMART Not Supported", SmartNotSupported},
         {"short read data", shortData, false,
-         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; bIDEStatus=0000"},
+         "SMART Read Attr Command Failed: the drive sent 100 of 512 bytes; DriverStatus: No error; "
+         "bIDEStatus=0000", ReadFailed},
         {"no threshold bytes", noThresholdBytes, false,
          "SMART Read Threshold Command Failed: the drive sent 0 of 512 bytes; DriverStatus: No error; "
-         "bIDEStatus=0000"},
+         "bIDEStatus=0000", ReadFailed},
         {"exception in identification", Failing(AtaDrive(), DriveStep::Identify, {0, 0, 0, " bad block \r\n"}),
-         false, "SMART Failed - bad block"},
+         false, "SMART Failed - bad block", ReadFailed},
         {"exception before data", Failing(AtaDrive(), DriveStep::ReadData, {0, 0, 0, "gone"}), false,
-         "SMART Failed - gone"},
+         "SMART Failed - gone", ReadFailed},
         // Once READ DATA has succeeded the reading counts as done, with the message kept.
         {"exception after data", Failing(AtaDrive(), DriveStep::ReadThresholds, {0, 0, 0, "gone"}), true,
-         "SMART Failed - gone"},
+         "SMART Failed - gone", ReadFailed},
     };
     for (const auto& c : cases) {
         const Outcome out = ReadOne(c.Drive);
         EXPECT_EQ(out.Ok, c.Ok) << c.Name;
         EXPECT_EQ(out.Drive.ErrorText, c.ErrorText) << c.Name;
+        EXPECT_EQ(out.Drive.Failure, c.Failure) << c.Name;
     }
 }
 
@@ -186,7 +191,7 @@ TEST(ReadSmartInfo, ResultsClearedBetweenReads)
     EXPECT_FALSE(ok);
     EXPECT_EQ(first.Smart.AttrCount, 0);
     EXPECT_EQ(first.Smart.FailedCount, 0);
-    EXPECT_EQ(first.Smart.AttrState[0], "");
+    EXPECT_EQ(AttributeStateText(first.Smart.AttrState[0]), "");
     EXPECT_EQ(first.Smart.ReallocatedSectors, 0);
     EXPECT_EQ(first.Smart.DriveNum, 1);
 }
@@ -267,7 +272,7 @@ TEST(IdentifyDrive, DescriptorTextsAndBusRules)
     StoredDrive raid = AtaDrive();
     raid.BusType = 8;
     result = identify(raid);
-    EXPECT_EQ(result.BusType, 3);
+    EXPECT_EQ(result.BusType, StorageBus::Ata);
     EXPECT_EQ(result.BusTypeName, "ATA");
     EXPECT_TRUE(result.SmartEnabled);
 
@@ -279,7 +284,7 @@ TEST(IdentifyDrive, DescriptorTextsAndBusRules)
     intel.Inquiry = std::vector<std::uint8_t>(36, 0);
     intel.SerialPage = std::vector<std::uint8_t>{0, 0x80, 0, 4, 'B', 'A', 'D', 'C'};
     result = identify(intel);
-    EXPECT_EQ(result.BusType, 8);
+    EXPECT_EQ(result.BusType, StorageBus::Raid);
     EXPECT_EQ(result.BusTypeName, "RAID");
     EXPECT_EQ(result.ModelNumber, "");
     EXPECT_FALSE(result.SmartEnabled);
@@ -313,7 +318,7 @@ TEST(IdentifyDrive, DeviceOffsetsAndLengthsOutsideTheReturnedBytes)
     IdentifyDrive(io, 0, "", result);
     EXPECT_EQ(result.VendorId, "");
     EXPECT_EQ(result.ProductId, "");
-    EXPECT_EQ(result.BusType, 3);
+    EXPECT_EQ(result.BusType, StorageBus::Ata);
 
 }
 

@@ -177,7 +177,7 @@ TEST(SmartRecords, StartEmpty)
     EXPECT_EQ(drive.IdentifyData[501], 0);
     EXPECT_EQ(smart.AttrId.size(), 32u);
     EXPECT_EQ(smart.AttrRawValue[31], 0);
-    EXPECT_EQ(smart.AttrState[0], "");
+    EXPECT_EQ(AttributeStateText(smart.AttrState[0]), "");
 }
 
 } // namespace

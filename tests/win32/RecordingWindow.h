@@ -54,6 +54,7 @@ struct FakeBackEnds {
         return {Inventory, Uploader,
                 [](std::int32_t, TDriveResult& drive, TSmartResult&) {
                     drive.ErrorText = "SMART Not Supported";
+                    drive.Failure = DriveFailure::SmartNotSupported;
                     return false;
                 },
                 [] { return TDateTimeParts {2026, 12, 7, 9, 24, 44, 0}; }};
