@@ -49,6 +49,12 @@ std::string StoredBlocksDrive::SystemMessage(unsigned code)
     return found != texts.end() ? found->second : "Error " + std::to_string(code);
 }
 
+std::optional<UsbDeviceId> StoredBlocksDrive::UsbDeviceIdOf(const std::string& path)
+{
+    const auto index = PhysicalDriveIndex(path);
+    return index && *index < drives_.size() ? drives_[*index].UsbId : std::nullopt;
+}
+
 bool StoredBlocksDrive::Fail(unsigned code)
 {
     lastError_ = code;
@@ -222,7 +228,7 @@ bool StoredBlocksDrive::AnswerPassThrough(std::size_t index, std::span<const std
     if (!request)
         return Fail(ErrorInvalidParameter);
     const StoredDrive& drive = drives_[index];
-    if (const auto step = StoredBridgeStep(drive, request->Cdb)) {
+    if (const auto step = StoredBridgeStep(drive, bridgeStates_[index], request->Cdb)) {
         if (StepFails(drive, *step, {}))
             return false;
         // A drive kept without INQUIRY data stands for a driver that refuses SCSI pass-through.
