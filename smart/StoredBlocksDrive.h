@@ -156,6 +156,10 @@ private:
 };
 
 // A drive from the tagged blocks skdump saves (IDFY, SMDT, SMTH; others ignored): an ATA disk
-// without descriptor texts. Raises Exception for a blob whose blocks run past its end.
+// without descriptor texts. The same format carries NVMe drives: NHLG the health log, NIDC the
+// Identify Controller block, USBI the USB vendor and product ID of the enclosure's bridge (2
+// bytes each, little-endian). Such a drive sits on the NVMe bus, or with USBI behind a bridge
+// that answers the commands of the family its ID is listed for. Raises Exception for a blob whose
+// blocks run past its end.
 StoredDrive LoadSkdumpBlob(const std::string& bytes);
 StoredDrive LoadSkdumpFile(const std::string& fileName);
