@@ -32,8 +32,8 @@ using HealthLog = std::array<std::uint8_t, nvme::HealthLogSize>;
 struct SmartRoute {
     enum class Kind { SmartInterface, AtaTranslation, NvmeHealthLog, NvmeBridge };
     Kind How = Kind::SmartInterface;
-    AtaCdbForm Form = AtaCdbForm::Sixteen;                 // for AtaTranslation: the form the bridge answers
-    NvmeBridgeFamily Bridge = NvmeBridgeFamily::None;      // for NvmeBridge: whose commands it answers
+    AtaCdbForm Form = AtaCdbForm::Sixteen;             // for AtaTranslation: the form the bridge answers
+    NvmeBridgeFamily Bridge = NvmeBridgeFamily::None;  // for NvmeBridge: whose commands the bridge answers
 };
 
 // One NVMe admin read, through the driver's protocol-specific query or a USB bridge's commands.
