@@ -45,8 +45,8 @@ int LibataPortNumber(const std::string& devicePath);
 struct UsbDevice {
     std::string SysfsPath;              // its resolved directory under <sysRoot>/devices
     std::optional<std::string> Serial;  // its serial number string, when it has one
-    std::uint16_t VendorId = 0;         // idVendor
-    std::uint16_t ProductId = 0;        // idProduct
+    std::optional<std::uint16_t> VendorId;   // idVendor; nothing when it is not four hex digits
+    std::optional<std::uint16_t> ProductId;  // idProduct, alike
 };
 
 // The nearest USB device above the /sys/block entry name; nothing for a disk on no USB device.

@@ -231,8 +231,8 @@ std::optional<UsbDevice> UsbDeviceAbove(const std::string& sysRoot, const std::s
         UsbDevice usb;
         usb.SysfsPath = at.string();
         usb.Serial = NonEmpty(ReadAttribute(at / "serial"));
-        usb.VendorId = ReadNumber<std::uint16_t>(at / "idVendor", 16).value_or(0);
-        usb.ProductId = ReadNumber<std::uint16_t>(at / "idProduct", 16).value_or(0);
+        usb.VendorId = ReadNumber<std::uint16_t>(at / "idVendor", 16);
+        usb.ProductId = ReadNumber<std::uint16_t>(at / "idProduct", 16);
         return usb;
     }
     return std::nullopt;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "smart/DeviceAnswers.h"
+#include "smart/DriveIo.h"
 
 #include "base/SysfsDisks.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The storage descriptor Windows would give for a disk, mapped from what sysfs says of it
@@ -24,3 +26,7 @@ StorageDescriptorFields DescribeSysfsDisk(const SysfsDisk& disk);
 // The same for the /sys/block entry name of the sysfs tree under sysRoot ("/sys" on a running
 // system).
 StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
+
+// The vendor and product ID of the USB device the disk sits behind, when it names both; nothing
+// for a disk on no USB device.
+std::optional<UsbDeviceId> UsbDeviceIdOfSysfsDisk(const std::string& sysRoot, const std::string& name);

@@ -74,3 +74,11 @@ StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std:
 {
     return DescribeSysfsDisk(ReadSysfsDisk(sysRoot, name));
 }
+
+std::optional<UsbDeviceId> UsbDeviceIdOfSysfsDisk(const std::string& sysRoot, const std::string& name)
+{
+    const auto usb = UsbDeviceAbove(sysRoot, name);
+    if (!usb || !usb->VendorId || !usb->ProductId)
+        return std::nullopt;
+    return UsbDeviceId{*usb->VendorId, *usb->ProductId};
+}

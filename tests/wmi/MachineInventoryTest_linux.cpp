@@ -37,8 +37,8 @@ void ExpectInventory(const std::function<void(const SysfsTree&)>& machine, const
     ASSERT_EQ(records.size(), expected.size());
     for (size_t i = 0; i < records.size(); ++i) {
         EXPECT_EQ(records[i].Name, expected[i].Name);
-        EXPECT_EQ(records[i].Usb ? records[i].Usb->VendorId : 0, expected[i].UsbVendor) << expected[i].Name;
-        EXPECT_EQ(records[i].Usb ? records[i].Usb->ProductId : 0, expected[i].UsbProduct) << expected[i].Name;
+        EXPECT_EQ(records[i].Usb ? records[i].Usb->VendorId.value_or(0) : 0, expected[i].UsbVendor) << expected[i].Name;
+        EXPECT_EQ(records[i].Usb ? records[i].Usb->ProductId.value_or(0) : 0, expected[i].UsbProduct) << expected[i].Name;
     }
 
     const std::vector<std::string> texts = RenderSysfsDiskDrives(tree.Root(), "HOST");
