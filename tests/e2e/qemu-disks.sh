@@ -31,6 +31,26 @@ nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
 # volatile memory backup failed.
 nvme2_serial="QMNVME0005"; nvme2_bytes=$((5 * 1048576)); nvme2_warning=0x15
 
+# The emulated USB bridges (qemu-usb-bridge behind dummy_hcd), one line each:
+# NAME|BRIDGE|VENDOR-ID|PRODUCT-ID|DRIVE-FILE|USB-SERIAL|INQUIRY-VENDOR|INQUIRY-PRODUCT|SMARTCTL-TYPE
+# The translating JMicron JMS578 and the Initio bridge that takes only the 12-byte form are in
+# smartctl's drive database, which picks the pass-through by USB ID; the Initio bridge that
+# refuses both forms is read as plain SCSI.
+blobs=$here/../data/smart-blobs
+gadgets=(
+    "jms578|sat|152d|0578|$blobs/SAMSUNG_HD501LJ--CR100-12|QMBRIDGE0578|JMicron|Generic|auto"
+    "initio1640|sat12|13fd|1640|$blobs/ST9160821AS--3.CLH|QMBRIDGE1640|Initio|Generic|auto"
+    "initio1150|none|13fd|1150|$blobs/FUJITSU_MHY2120BH--0085000B|QMBRIDGE1150|Initio|Generic|scsi"
+)
+# Further drives in the tests/data format, each played through a translating bridge.
+if [ -n "${QM_EXTRA_BLOBS:-}" ]; then
+    for f in "$QM_EXTRA_BLOBS"/*; do
+        [ -f "$f" ] || continue
+        k=${#gadgets[@]}
+        gadgets+=("extra$k|sat|152d|0578|$f|QMEXTRA$(printf %04d "$k")|JMicron|Generic|auto")
+    done
+fi
+
 log() { printf '[qemu-disks %s] %s\n' "$(date +%T)" "$*"; }
 
 # --- what the host needs -------------------------------------------------------------------
@@ -106,6 +126,24 @@ build_initramfs() {
         cp "$path" "$root/lib/modules/"
         basename "$path" >> "$root/etc/qm-modules"
     done
+    # The USB device side for the emulated bridges, loaded only in the boot that makes them.
+    for m in dummy_hcd usb_f_fs; do
+        PATH=$PATH:/usr/sbin:/sbin modprobe -d "$kdir" -S "$kver" --show-depends "$m" | awk '$1 == "insmod" { print $2 }'
+    done | awk '!seen[$0]++' | while read -r path; do
+        grep -qx "$(basename "$path")" "$root/etc/qm-modules" && continue
+        cp "$path" "$root/lib/modules/"
+        basename "$path" >> "$root/etc/qm-gadget-modules"
+    done
+    mkdir -p "$root/drives"
+    : > "$root/etc/qm-gadgets"
+    local g fields
+    for g in "${gadgets[@]}"; do
+        IFS='|' read -ra fields <<< "$g"
+        cp "${fields[4]}" "$root/drives/${fields[0]}"
+        fields[4]=${fields[0]}
+        (IFS='|'; echo "${fields[*]}") >> "$root/etc/qm-gadgets"
+    done
+    cp "$here/qemu-gadgets.sh" "$root/bin/qm-gadgets"
 
     copy_program "$(PATH=$PATH:/usr/sbin:/sbin command -v smartctl)"
     local tool
@@ -137,7 +175,7 @@ image() {
 
 ensure_packages
 tools=()
-for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-identify; do
+for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-identify tests/e2e/qemu-usb-bridge; do
     if [ -x "$build/$t" ]; then
         tools+=("$build/$t")
     elif [ "${QM_E2E_STAND_IN:-0}" != 1 ]; then
@@ -179,10 +217,14 @@ boot pc 2 "qm.smartoff=$piix_serial" -M pc \
     -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \
     -device "ide-hd,drive=piix2,bus=ide.1,unit=1,model=$piix2_model,serial=$piix2_serial" &
 pc_pid=$!
-wait "$q35_pid" "$pc_pid"
+# usb: no storage controller at all; the disks are the emulated USB bridges, which the guest's
+# kernel makes itself (dummy_hcd), so everything reaches them through its SCSI and USB stack.
+boot usb "${#gadgets[@]}" qm.gadgets=1 -M pc &
+usb_pid=$!
+wait "$q35_pid" "$pc_pid" "$usb_pid"
 
 status=0
-for name in q35 pc; do
+for name in q35 pc usb; do
     read -r rc secs < "$work/$name.status"
     log "boot $name: qemu exit $rc after $secs s, console in $work/$name.log"
     [ "$rc" -eq 0 ] || { status=1; cat "$work/$name.qemu.out" >&2; }
