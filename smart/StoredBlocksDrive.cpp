@@ -5,6 +5,7 @@
 #include "smart/DeviceBlocks.h"
 #include "smart/DrivePath.h"
 #include "smart/RequestLimits.h"
+#include "smart/StoredBridge.h"
 
 #include "base/Exception.h"
 #include "base/FileStream.h"
@@ -23,72 +24,10 @@ constexpr unsigned ErrorSemaphoreTimeout = 121;
 constexpr unsigned ErrorInsufficientBuffer = 122;
 constexpr unsigned ErrorIoDevice = 1117;
 constexpr std::uint8_t AtaAbort = 0x04;
-constexpr std::uint8_t AtaStatusReady = 0x50;
-constexpr std::uint8_t AtaStatusReadyError = 0x51;
-
-constexpr std::uint8_t SenseKeyRecovered = 0x01;
-constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
-constexpr std::uint8_t SenseKeyAborted = 0x0B;
-constexpr std::uint8_t AscInvalidOpcode = 0x20;
-
-// The bytes a stored block sends: the block, at most one sector of it.
-Bytes Sector(const std::vector<std::uint8_t>& block)
-{
-    return Bytes(block).first(std::min(block.size(), smartout::DataSize));
-}
-
-// Fixed-format sense data with a sense key and an additional sense code.
-std::vector<std::uint8_t> FixedSense(std::uint8_t key, std::uint8_t asc)
-{
-    std::vector<std::uint8_t> sense(18, 0);
-    sense[0] = 0x70;
-    sense[2] = key;
-    sense[7] = 10;
-    sense[12] = asc;
-    return sense;
-}
-
-// Descriptor-format sense data with "ATA PASS-THROUGH information available" and the ATA status
-// return descriptor: how a translating bridge gives the drive's registers back.
-std::vector<std::uint8_t> AtaRegistersSense(std::uint8_t key, std::uint8_t error, std::uint8_t status)
-{
-    std::vector<std::uint8_t> sense(22, 0);
-    sense[0] = 0x72;
-    sense[1] = key;
-    sense[3] = 0x1D;
-    sense[7] = 14;
-    sense[8] = 0x09;
-    sense[9] = 12;
-    sense[11] = error;
-    sense[21] = status;
-    return sense;
-}
-
-// Which stored answer an ATA command asks for; a command the drive does not know is aborted.
-struct AtaSelection {
-    bool Known = false;
-    DriveStep Step = DriveStep::Identify;
-    const std::optional<std::vector<std::uint8_t>>* Block = nullptr;  // none for SMART ENABLE
-};
-
-AtaSelection SelectAtaAnswer(const StoredDrive& drive, bool dataIn, std::uint8_t command, std::uint8_t features,
-                             bool smartRegisters)
-{
-    const bool smart = command == ata::SmartCommand && smartRegisters;
-    if (!dataIn && smart && features == ata::SmartEnableOperations)
-        return {true, DriveStep::SmartEnable, nullptr};
-    if (dataIn && smart && features == ata::SmartReadData)
-        return {true, DriveStep::ReadData, &drive.SmartData};
-    if (dataIn && smart && features == ata::SmartReadThresholds)
-        return {true, DriveStep::ReadThresholds, &drive.SmartThresholds};
-    if (dataIn && command == (drive.PacketDevice ? ata::IdentifyPacketDevice : ata::IdentifyDevice))
-        return {true, DriveStep::Identify, &drive.Identify};
-    return {};
-}
 
 } // namespace
 
-StoredBlocksDrive::StoredBlocksDrive(std::vector<StoredDrive> drives) : drives_(std::move(drives)), opens_(drives_.size(), 0)
+StoredBlocksDrive::StoredBlocksDrive(std::vector<StoredDrive> drives) : drives_(std::move(drives)), opens_(drives_.size(), 0), bridgeStates_(drives_.size())
 {
 }
 
@@ -175,7 +114,7 @@ bool StoredBlocksDrive::IoControl(std::intptr_t handle, std::uint32_t code, std:
     case IOCTL_DISK_GET_DRIVE_GEOMETRY_EX:
         return AnswerGeometry(drive, output, bytesReturned);
     case IOCTL_SCSI_PASS_THROUGH:
-        return AnswerPassThrough(drive, input, output, bytesReturned);
+        return AnswerPassThrough(found->second, input, output, bytesReturned);
     default:
         return Fail(ErrorInvalidFunction);
     }
@@ -240,8 +179,8 @@ bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code
     if (input.size() < smartin::SentSize || output.size() < smartout::Data)
         return Fail(ErrorInsufficientBuffer);
     const bool smartRegisters = input[smartin::CylLow] == ata::SmartCylLow && input[smartin::CylHigh] == ata::SmartCylHigh;
-    const AtaSelection selected = SelectAtaAnswer(drive, code == SMART_RCV_DRIVE_DATA, input[smartin::Command],
-                                                  input[smartin::Features], smartRegisters);
+    const StoredAtaSelection selected = SelectStoredAtaAnswer(drive, code == SMART_RCV_DRIVE_DATA, input[smartin::Command],
+                                                              input[smartin::Features], smartRegisters);
     if (!selected.Known) {
         output[smartout::DriverError] = ata::DriverErrorIde;
         output[smartout::IdeError] = AtaAbort;
@@ -261,7 +200,7 @@ bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code
     }
     if (output.size() < smartout::Data + smartout::DataSize)
         return Fail(ErrorInsufficientBuffer);
-    bytesReturned = FillSmartOutput(output, 0, 0, Sector(**block));
+    bytesReturned = FillSmartOutput(output, 0, 0, StoredSector(**block));
     return true;
 }
 
@@ -276,60 +215,26 @@ bool StoredBlocksDrive::AnswerGeometry(const StoredDrive& drive, std::span<std::
     return true;
 }
 
-bool StoredBlocksDrive::AnswerPassThrough(const StoredDrive& drive, std::span<const std::uint8_t> input,
+bool StoredBlocksDrive::AnswerPassThrough(std::size_t index, std::span<const std::uint8_t> input,
                                           std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
 {
     const auto request = ParseScsiPassThrough(input, output.size());
     if (!request)
         return Fail(ErrorInvalidParameter);
-    if (ParseAtaPassThroughCdb(request->Cdb))
-        return AnswerAtaPassThrough(drive, *request, output, bytesReturned);
-    const bool inquiry = !request->Cdb.empty() && request->Cdb[0] == scsi::InquiryOpcode && request->Cdb.size() >= 3;
-    const bool vpd = inquiry && (request->Cdb[1] & 1) != 0;
-    if (!inquiry || (vpd && request->Cdb[2] != scsi::SerialNumberPage))
-        return Fail(ErrorInvalidFunction);
-    const DriveStep step = vpd ? DriveStep::SerialPage : DriveStep::Inquiry;
-    if (StepFails(drive, step, {}))
-        return false;
-    const auto& data = vpd ? drive.SerialPage : drive.Inquiry;
-    if (!data)
-        return Fail(ErrorIoDevice);
-    bytesReturned = CompleteScsiPassThrough(output, *request, 0, {}, *data);
-    return true;
-}
-
-bool StoredBlocksDrive::AnswerAtaPassThrough(const StoredDrive& drive, const ScsiPassThroughRequest& request,
-                                             std::span<std::uint8_t> output, std::uint32_t& bytesReturned)
-{
-    if (drive.Bridge == AtaBridge::TimesOut)
+    const StoredDrive& drive = drives_[index];
+    if (const auto step = StoredBridgeStep(drive, request->Cdb)) {
+        if (StepFails(drive, *step, {}))
+            return false;
+        // A drive kept without INQUIRY data stands for a driver that refuses SCSI pass-through.
+        if ((*step == DriveStep::Inquiry && !drive.Inquiry) || (*step == DriveStep::SerialPage && !drive.SerialPage))
+            return Fail(ErrorIoDevice);
+    }
+    const std::size_t dataInLength = request->Direction == scsi::DataInDirection ? request->DataLength : 0;
+    const ScsiCommandAnswer answer =
+        AnswerStoredBridge(drive, bridgeStates_[index], request->Cdb, request->DataOut, dataInLength);
+    if (answer.TimedOut)
         return Fail(ErrorSemaphoreTimeout);
-    const bool twelveByteForm = request.Cdb.size() == 12;
-    if (drive.Bridge == AtaBridge::Refuses || (drive.Bridge == AtaBridge::TranslatesTwelveOnly && !twelveByteForm)) {
-        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
-                                                FixedSense(SenseKeyIllegalRequest, AscInvalidOpcode), {});
-        return true;
-    }
-    const AtaPassThroughCommand command = *ParseAtaPassThroughCdb(request.Cdb);
-    const AtaTaskFile& registers = command.TaskFile;
-    const AtaSelection selected =
-        SelectAtaAnswer(drive, command.DataIn, registers.Command, registers.Features,
-                        registers.LbaMid == ata::SmartCylLow && registers.LbaHigh == ata::SmartCylHigh);
-    if (selected.Known && StepFails(drive, selected.Step, {}))
-        return false;
-    if (!selected.Known || (selected.Block != nullptr && !selected.Block->has_value())) {
-        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
-                                                AtaRegistersSense(SenseKeyAborted, AtaAbort, AtaStatusReadyError), {});
-        return true;
-    }
-    if (selected.Block != nullptr) {
-        bytesReturned = CompleteScsiPassThrough(output, request, scsi::StatusGood, {}, Sector(**selected.Block));
-        return true;
-    }
-    // A non-data command that asks for the registers back gets them with a recovered error.
-    bytesReturned = command.CheckCondition
-                        ? CompleteScsiPassThrough(output, request, scsi::StatusCheckCondition,
-                                                  AtaRegistersSense(SenseKeyRecovered, 0, AtaStatusReady), {})
-                        : CompleteScsiPassThrough(output, request, scsi::StatusGood, {}, {});
+    bytesReturned = CompleteScsiPassThrough(output, *request, answer.Status, answer.Sense, answer.DataIn);
     return true;
 }
 

@@ -83,6 +83,12 @@ struct StoredDrive {
     int OpensBeforeFailure = 0;
 };
 
+// What the bridge in front of a stored drive keeps between command blocks, one per device:
+// bridges that take a command in one block and move its data in the next remember it here.
+struct StoredBridgeState {
+    std::optional<std::vector<std::uint8_t>> PendingCommand;
+};
+
 // One request as the drive received it.
 struct RecordedRequest {
     std::size_t Drive = 0;
@@ -127,13 +133,12 @@ private:
     bool AnswerSmart(const StoredDrive& drive, std::uint32_t code, std::span<const std::uint8_t> input,
                      std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
     bool AnswerGeometry(const StoredDrive& drive, std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
-    bool AnswerPassThrough(const StoredDrive& drive, std::span<const std::uint8_t> input,
-                           std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
-    bool AnswerAtaPassThrough(const StoredDrive& drive, const ScsiPassThroughRequest& request,
-                              std::span<std::uint8_t> output, std::uint32_t& bytesReturned);
+    bool AnswerPassThrough(std::size_t index, std::span<const std::uint8_t> input, std::span<std::uint8_t> output,
+                           std::uint32_t& bytesReturned);
 
     std::vector<StoredDrive> drives_;
     std::vector<int> opens_;
+    std::vector<StoredBridgeState> bridgeStates_;
     std::map<std::intptr_t, std::size_t> open_;
     std::intptr_t nextHandle_ = 100;
     unsigned lastError_ = 0;
