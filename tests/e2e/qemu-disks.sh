@@ -230,6 +230,25 @@ for name in q35 pc usb; do
     [ "$rc" -eq 0 ] || { status=1; cat "$work/$name.qemu.out" >&2; }
 done
 
+# What each emulated bridge's disk must show: a translating bridge the drive's IDENTIFY identity
+# and SMART, the very blocks qm-smart-replay makes of the same file; a refusing one the USB disk
+# without SMART. None of them has a USB ID of the NVMe bridge table.
+gadget_checks=()
+for g in "${gadgets[@]}"; do
+    IFS='|' read -r name bridge _ _ drive serial vendor product _ <<< "$g"
+    IFS='|' read -r model ata_serial bytes <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
+    if [ "$bridge" = none ]; then
+        gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512")
+    else
+        gadget_checks+=(--disk "usb:sat:$model:$ata_serial:$bytes:512/512")
+        if [ -x "$build/tools/qm-smart-replay" ]; then
+            "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
+            gadget_checks+=(--replay "$ata_serial=$work/replay-$name.txt")
+        fi
+    fi
+    gadget_checks+=(--bridge "usb:$name=no")
+done
+
 python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --boot "q35=$work/q35.log" \
     --disk "q35:ata:$ahci_model:$ahci_serial:$ahci_bytes:512/4096" \
@@ -238,6 +257,7 @@ python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --disk "q35:nvme::$nvme2_serial:$nvme2_bytes:512/512:$nvme2_warning" \
     --boot "pc=$work/pc.log" \
     --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes:512/512" \
-    --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" || status=1
+    --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" \
+    --boot "usb=$work/usb.log" "${gadget_checks[@]}" || status=1
 log "total $(( $(date +%s) - t0 )) s"
 exit "$status"

@@ -12,6 +12,7 @@
 #include "UsbGadgetEndpoints.h"
 
 #include "smart/StoredBlocksDrive.h"
+#include "smart/StoredBridge.h"
 
 #include <array>
 #include <cstdio>
@@ -180,7 +181,14 @@ int main(int argc, char** argv)
         }
         StoredDrive drive = LoadSkdumpFile(argv[4]);
         drive.Bridge = kind->second;
-        EmulatedScsiDisk disk({argv[6], argv[7], "0100", argv[5], IdentifiedBlocks(drive)}, nullptr);
+        StoredBridgeState state;
+        // What is no plain disk command goes to the bridge, as the product's tests meet it.
+        const BridgeAnswer bridge = [&](std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
+                                        std::size_t dataInLength) {
+            ScsiCommandAnswer answer = AnswerStoredBridge(drive, state, cdb, dataOut, dataInLength);
+            return ScsiReply{answer.Status, std::move(answer.Sense), std::move(answer.DataIn)};
+        };
+        EmulatedScsiDisk disk({argv[6], argv[7], "0100", argv[5], IdentifiedBlocks(drive)}, bridge);
         UsbGadgetEndpoints usb(argv[1]);
         const std::unique_ptr<std::FILE, Closer> log(std::fopen(argv[2], "w"));
         if (!log) {
