@@ -183,11 +183,11 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--boot", action="append", default=[], help="NAME=console log")
     ap.add_argument("--disk", action="append", default=[],
-                    help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL[:CRITICAL-WARNING]")
+                    help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL[:CRITICAL-WARNING[:USB-SERIAL]]")
     ap.add_argument("--tools", type=int, default=2, help="0 when the guest ran no qm- tool")
     ap.add_argument("--out", help="folder for the decoded reports")
     ap.add_argument("--replay", action="append", default=[],
-                    help="SERIAL=qm-smart-replay's report of the drive file the disk of that serial plays")
+                    help="USB-SERIAL=qm-smart-replay's report of the drive file the disk of that USB serial plays")
     ap.add_argument("--bridge", action="append", default=[],
                     help="BOOT:NAME=yes|no: whether the emulated bridge NAME of that boot receives a maker's NVMe command")
     ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES of a drive file and stop")
@@ -200,7 +200,7 @@ def main():
     checks = Checks()
     for boot in args.boot:
         name, log = boot.split("=", 1)
-        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors", "warning"), d.split(":")[1:]))
+        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors", "warning", "usb"), d.split(":")[1:]))
                       for d in args.disk if d.split(":", 1)[0] == name]
         for c in configured:
             c["bytes"] = int(c["bytes"])
@@ -230,8 +230,14 @@ def main():
         order = []
         for disk in disks:
             got = identify(disk, sections)
+            # An emulated bridge's disk is known by its USB serial: two drive files may hold the
+            # same drive.
+            usb_serial = next((f[12:-1] for f in sections.get(f"sysfs-{disk}", ([], None))[0]
+                               if f.startswith("usb_serial=[")), None)
             match = None
             for c in (c for c in configured if all(c is not m for _, m in order)):
+                if c.get("usb") is not None and c["usb"] != usb_serial:
+                    continue
                 if c["kind"] in ("ata", "sat") and got.get("model") == c["model"] and got.get("serial") == c["serial"]:
                     match = c
                 elif c["kind"] == "usb" and f'{got.get("vendor", "")} {got.get("product", "")}' == c["model"]:
@@ -419,8 +425,8 @@ def check_report(checks, name, sections, order, out, replays):
             continue
         size = format_size(c["bytes"]).encode()
         smartctl_a = sections.get(f"smartctl-A-{disk}", ([], None))[0]
-        if c["serial"] in replays:
-            replayed = Path(replays[c["serial"]]).read_bytes().split(b"\r\n")[1:-2]
+        if c.get("usb") in replays:
+            replayed = Path(replays[c["usb"]]).read_bytes().split(b"\r\n")[1:-2]
             checks.expect(rest == replayed, f"block {n} ({disk}) is qm-smart-replay's block of the same drive file",
                           f"{rest!r} != {replayed!r}")
         if c["kind"] in ("ata", "sat"):

@@ -238,12 +238,12 @@ for g in "${gadgets[@]}"; do
     IFS='|' read -r name bridge _ _ drive serial vendor product _ <<< "$g"
     IFS='|' read -r model ata_serial bytes <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
     if [ "$bridge" = none ]; then
-        gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512")
+        gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512:0:$serial")
     else
-        gadget_checks+=(--disk "usb:sat:$model:$ata_serial:$bytes:512/512")
+        gadget_checks+=(--disk "usb:sat:$model:$ata_serial:$bytes:512/512:0:$serial")
         if [ -x "$build/tools/qm-smart-replay" ]; then
             "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
-            gadget_checks+=(--replay "$ata_serial=$work/replay-$name.txt")
+            gadget_checks+=(--replay "$serial=$work/replay-$name.txt")
         fi
     fi
     gadget_checks+=(--bridge "usb:$name=no")
