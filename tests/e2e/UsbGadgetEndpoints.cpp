@@ -104,7 +104,7 @@ UsbGadgetEndpoints::UsbGadgetEndpoints(const std::string& folder)
 UsbGadgetEndpoints::~UsbGadgetEndpoints()
 {
     // The control thread sits in a blocking read of ep0 that only an event ends; the process is
-    // ending, so it is left to go with it.
+    // ending, so it is left to go with it, and ep0 stays open under it.
     stopping_ = true;
     controlThread_.detach();
     ::close(in_);

@@ -11,6 +11,7 @@
 #include "EmulatedScsiDisk.h"
 #include "UsbGadgetEndpoints.h"
 
+#include "smart/DriveDecode.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/StoredBridge.h"
 
@@ -35,18 +36,15 @@ std::uint32_t Little32(const std::uint8_t* b)
     return static_cast<std::uint32_t>(b[0] | b[1] << 8 | b[2] << 16) | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
-// The capacity the drive's IDENTIFY block states (48-bit count where the drive has one), so that
-// the enclosure's disk has the size of the drive it holds.
+// The capacity the drive's IDENTIFY block states, read as the program reads it, so that the
+// enclosure's disk has the size of the drive it holds.
 std::uint64_t IdentifiedBlocks(const StoredDrive& drive)
 {
     if (!drive.Identify || drive.Identify->size() < 512)
         return DefaultBlocks;
-    const auto& id = *drive.Identify;
-    const auto word = [&](int n) { return static_cast<std::uint64_t>(id[2 * n] | id[2 * n + 1] << 8); };
-    const bool lba48 = (word(83) & 0x0400) != 0;
-    const std::uint64_t blocks =
-        lba48 ? word(100) | word(101) << 16 | word(102) << 32 | word(103) << 48 : word(60) | word(61) << 16;
-    return blocks != 0 ? blocks : DefaultBlocks;
+    TDriveResult identified;
+    ApplyIdentifyData(*drive.Identify, identified);
+    return identified.TotalSectors > 0 ? static_cast<std::uint64_t>(identified.TotalSectors) : DefaultBlocks;
 }
 
 struct Closer {
