@@ -16,9 +16,12 @@ from pathlib import Path
 
 HEADER = b"Id;Attribute_Name;State;Current;Worst;Threshold;Raw_Value;Pre_Fail;Events;Error Rate"
 END_LINE = b"===| END DISK Report |" + b"=" * 51
-# Kinds of disk: ATA on an ATA bus, a USB disk without SMART, NVMe, and an ATA drive behind a USB
-# bridge that translates ATA PASS-THROUGH ("sat").
-INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI", "sat": "USB"}
+# Kinds of disk: ATA on an ATA bus, a USB disk without SMART, NVMe, an ATA drive behind a USB
+# bridge that translates ATA PASS-THROUGH ("sat") and an NVMe drive behind a USB bridge that takes
+# its maker's NVMe commands ("usbnvme").
+INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI", "sat": "USB", "usbnvme": "USB"}
+# The disk an emulated bridge gives a drive whose size no IDENTIFY block states (qemu-usb-bridge).
+BRIDGE_DEFAULT_BYTES = 8 * 1048576
 
 
 class Checks:
@@ -153,19 +156,24 @@ def identify_model(words):
 
 
 def blob_identity(path):
-    """Model, serial number and size in bytes of the IDENTIFY block of a drive file (skdump's tagged
-    blocks)."""
-    data, at, ident = Path(path).read_bytes(), 0, None
+    """Model, serial number, size in bytes and NVMe critical warning of a drive file (tagged
+    blocks): from its ATA IDENTIFY block, or from its NVMe Identify Controller block and health
+    log."""
+    data, at, tags = Path(path).read_bytes(), 0, {}
     while at + 8 <= len(data):
-        tag, length = data[at:at + 4], int.from_bytes(data[at + 4:at + 8], "big")
-        if tag == b"IDFY":
-            ident = data[at + 8:at + 8 + length]
+        length = int.from_bytes(data[at + 4:at + 8], "big")
+        tags[data[at:at + 4]] = data[at + 8:at + 8 + length]
         at += 8 + length
+    if b"IDFY" not in tags:
+        controller, health = tags[b"NIDC"], tags.get(b"NHLG", b"\0")
+        name = lambda a, b: controller[a:b].decode("latin-1").strip()
+        return name(24, 64), name(4, 24), BRIDGE_DEFAULT_BYTES, health[0]
+    ident = tags[b"IDFY"]
     word = lambda n: int.from_bytes(ident[2 * n:2 * n + 2], "little")
     text = lambda a, b: "".join(chr(word(n) >> 8) + chr(word(n) & 0xFF) for n in range(a, b)).strip()
     lba48 = word(83) & 0x0400
     blocks = sum(word(100 + k) << (16 * k) for k in range(4)) if lba48 else word(60) | word(61) << 16
-    return text(27, 47), text(10, 20), blocks * 512
+    return text(27, 47), text(10, 20), blocks * 512, 0
 
 
 def identify(disk, sections):
@@ -190,7 +198,7 @@ def main():
                     help="USB-SERIAL=qm-smart-replay's report of the drive file the disk of that USB serial plays")
     ap.add_argument("--bridge", action="append", default=[],
                     help="BOOT:NAME=yes|no: whether the emulated bridge NAME of that boot receives a maker's NVMe command")
-    ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES of a drive file and stop")
+    ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES|CRITICAL-WARNING of a drive file and stop")
     args = ap.parse_args()
     if args.identify_blob:
         print("|".join(str(v) for v in blob_identity(args.identify_blob)))
@@ -243,6 +251,8 @@ def main():
                 elif c["kind"] == "usb" and f'{got.get("vendor", "")} {got.get("product", "")}' == c["model"]:
                     match = c
                 elif c["kind"] == "nvme" and disk.startswith("nvme") and got.get("serial") == c["serial"]:
+                    match = c
+                elif c["kind"] == "usbnvme" and got.get("serial") == c["serial"]:
                     match = c
             if checks.expect(match is not None, f"{disk} is a configured disk", f"smartctl saw {got}"):
                 checks.expect(got.get("serial") == match["serial"], f"{disk}: smartctl reads serial {match['serial']}",
@@ -379,6 +389,15 @@ def check_identify(checks, sections, order):
                           f"{d.get('ModelNumber')!r} {d.get('SerialNumber')!r} {d.get('FirmwareRev')!r} != {got}")
             checks.expect(d.get("ErrorText") == "", f"drive {n} ({disk}) identified without a failed request",
                           repr(d.get("ErrorText")))
+        elif c["kind"] == "usbnvme":
+            # Behind a bridge the maker's commands bring Identify Controller and the health log.
+            got = identify(disk, sections)
+            checks.expect(d.get("SmartEnabled") == 1 and d.get("DiskBytes") == c["bytes"],
+                          f"drive {n} ({disk}) has its size and SMART (the health log through its bridge)", f"{d}")
+            checks.expect((d.get("ModelNumber"), d.get("SerialNumber"), d.get("FirmwareRev")) ==
+                          (got.get("nvme_model"), c["serial"], got.get("firmware")),
+                          f"drive {n} ({disk}) model, serial and firmware of Identify Controller through its bridge",
+                          f"{d.get('ModelNumber')!r} {d.get('SerialNumber')!r} {d.get('FirmwareRev')!r} != {got}")
         if c["kind"] == "usb":
             checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
                           f"drive {n} ({disk}) has its size and no SMART", f"{d}")
@@ -433,7 +452,7 @@ def check_report(checks, name, sections, order, out, replays):
             drive = f"Model: {c['model']}, Serial: {c['serial']}, Size = ".encode() + size
             checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))
             check_attributes(checks, n, disk, rest[1:], smartctl_rows(smartctl_a))
-        elif c["kind"] == "nvme":
+        elif c["kind"] in ("nvme", "usbnvme"):
             model = identify(disk, sections).get("nvme_model", "")
             drive = f"Model: {model}, Serial: {c['serial']}, Size = ".encode() + size
             checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))

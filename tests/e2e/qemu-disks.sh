@@ -144,6 +144,7 @@ build_initramfs() {
         (IFS='|'; echo "${fields[*]}") >> "$root/etc/qm-gadgets"
     done
     cp "$here/qemu-gadgets.sh" "$root/bin/qm-gadgets"
+    [ ${#gadgets[@]} -eq 0 ] || copy_program "$bridge_program"
 
     copy_program "$(PATH=$PATH:/usr/sbin:/sbin command -v smartctl)"
     local tool
@@ -176,7 +177,7 @@ image() {
 
 ensure_packages
 tools=()
-for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-identify tests/e2e/qemu-usb-bridge; do
+for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-identify; do
     if [ -x "$build/$t" ]; then
         tools+=("$build/$t")
     elif [ "${QM_E2E_STAND_IN:-0}" != 1 ]; then
@@ -184,6 +185,12 @@ for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-
         exit 1
     fi
 done
+# The emulated bridges need their emulator; a stand-in run without it boots no bridges.
+bridge_program=$build/tests/e2e/qemu-usb-bridge
+if [ ! -x "$bridge_program" ]; then
+    [ "${QM_E2E_STAND_IN:-0}" = 1 ] || { echo "$bridge_program is not built" >&2; exit 1; }
+    gadgets=()
+fi
 t0=$(date +%s)
 fetch_kernel
 build_initramfs
@@ -207,7 +214,6 @@ boot q35 4 qm.smartoff=QMAHCI0001 -M q35 \
     -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" \
     -drive "if=none,id=nvme2,file=$work/nvme2.img,format=raw" \
     -device "nvme,drive=nvme2,serial=$nvme2_serial,smart_critical_warning=$nvme2_warning" &
-q35_pid=$!
 # pc: the PIIX IDE controller with one slave alone on each channel. The channels are probed in
 # either order, but drive 0 is always a slave while its drive number selects the master in the
 # drive/head register: the kernel has to put the right device bit. SMART is switched off on the
@@ -217,37 +223,46 @@ boot pc 2 "qm.smartoff=$piix_serial" -M pc \
     -device "ide-hd,drive=piix,bus=ide.0,unit=1,model=$piix_model,serial=$piix_serial" \
     -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \
     -device "ide-hd,drive=piix2,bus=ide.1,unit=1,model=$piix2_model,serial=$piix2_serial" &
-pc_pid=$!
 # usb: no storage controller at all; the disks are the emulated USB bridges, which the guest's
 # kernel makes itself (dummy_hcd), so everything reaches them through its SCSI and USB stack.
-boot usb "${#gadgets[@]}" qm.gadgets=1 -M pc &
-usb_pid=$!
-wait "$q35_pid" "$pc_pid" "$usb_pid"
+boots=(q35 pc)
+if [ ${#gadgets[@]} -gt 0 ]; then
+    boot usb "${#gadgets[@]}" qm.gadgets=1 -M pc &
+    boots+=(usb)
+fi
+wait
 
 status=0
-for name in q35 pc usb; do
+for name in "${boots[@]}"; do
     read -r rc secs < "$work/$name.status"
     log "boot $name: qemu exit $rc after $secs s, console in $work/$name.log"
     [ "$rc" -eq 0 ] || { status=1; cat "$work/$name.qemu.out" >&2; }
 done
 
-# What each emulated bridge's disk must show: a translating bridge the drive's IDENTIFY identity
-# and SMART, the very blocks qm-smart-replay makes of the same file; a refusing one the USB disk
-# without SMART. None of them has a USB ID of the NVMe bridge table.
+# What each emulated bridge's disk must show: one read as plain SCSI (a bridge that refuses ATA
+# PASS-THROUGH, or one to NVMe whose USB ID the program does not list) the USB disk without SMART
+# and never a maker's NVMe command; a translating bridge the drive's IDENTIFY identity and SMART,
+# the very blocks qm-smart-replay makes of the same file; a listed bridge to NVMe the drive's
+# Identify Controller identity and health log, through its maker's commands.
 gadget_checks=()
+[ ${#gadgets[@]} -eq 0 ] || gadget_checks+=(--boot "usb=$work/usb.log")
 for g in "${gadgets[@]}"; do
-    IFS='|' read -r name bridge _ _ drive serial vendor product _ <<< "$g"
-    IFS='|' read -r model ata_serial bytes <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
-    if [ "$bridge" = none ]; then
+    IFS='|' read -r name bridge _ _ drive serial vendor product type <<< "$g"
+    IFS='|' read -r model drive_serial bytes warning <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
+    makers=no
+    if [ "$type" = scsi ]; then
         gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512:0:$serial")
-    else
-        gadget_checks+=(--disk "usb:sat:$model:$ata_serial:$bytes:512/512:0:$serial")
+    elif [ "$bridge" = sat ] || [ "$bridge" = sat12 ]; then
+        gadget_checks+=(--disk "usb:sat:$model:$drive_serial:$bytes:512/512:0:$serial")
         if [ -x "$build/tools/qm-smart-replay" ]; then
             "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
             gadget_checks+=(--replay "$serial=$work/replay-$name.txt")
         fi
+    else
+        gadget_checks+=(--disk "usb:usbnvme:$model:$drive_serial:$bytes:512/512:$warning:$serial")
+        makers=yes
     fi
-    gadget_checks+=(--bridge "usb:$name=no")
+    gadget_checks+=(--bridge "usb:$name=$makers")
 done
 
 python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
@@ -259,6 +274,6 @@ python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --boot "pc=$work/pc.log" \
     --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes:512/512" \
     --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" \
-    --boot "usb=$work/usb.log" "${gadget_checks[@]}" || status=1
+    "${gadget_checks[@]}" || status=1
 log "total $(( $(date +%s) - t0 )) s"
 exit "$status"
