@@ -277,6 +277,8 @@ inline constexpr std::size_t ModelNumber = 24;
 inline constexpr std::size_t ModelNumberLength = 40;
 inline constexpr std::size_t FirmwareRevision = 64;
 inline constexpr std::size_t FirmwareRevisionLength = 8;
+// Total NVM capacity in bytes (16 bytes, little-endian; the low 8 hold any real drive's size).
+inline constexpr std::size_t TotalCapacity = 280;
 } // namespace nvme
 
 } // namespace blocks

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -15,6 +16,13 @@ inline constexpr std::uint32_t SMART_SEND_DRIVE_COMMAND = 0x0007C084;
 inline constexpr std::uint32_t SMART_RCV_DRIVE_DATA = 0x0007C088;
 inline constexpr std::uint32_t IOCTL_DISK_GET_DRIVE_GEOMETRY_EX = 0x000700A0;
 inline constexpr std::uint32_t IOCTL_SCSI_PASS_THROUGH = 0x0004D004;
+
+// The vendor and product ID a USB device reports.
+struct UsbDeviceId {
+    std::uint16_t Vendor = 0;
+    std::uint16_t Product = 0;
+    bool operator==(const UsbDeviceId&) const = default;
+};
 
 class DriveIo;
 
@@ -68,6 +76,10 @@ public:
     virtual unsigned LastError() = 0;
     virtual std::string SystemMessage(unsigned code) = 0;
     std::string LastErrorText() { return SystemMessage(LastError()); }
+
+    // The IDs of the USB device a drive path hangs off (the bridge of its enclosure); nothing for
+    // a drive that is not on USB or whose USB device the system does not name.
+    virtual std::optional<UsbDeviceId> UsbDeviceIdOf(const std::string& path) = 0;
 
 protected:
     friend class DriveHandle;

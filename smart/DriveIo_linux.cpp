@@ -88,6 +88,12 @@ public:
     unsigned LastError() override { return lastError_; }
     std::string SystemMessage(unsigned code) override { return SysErrorMessage(code); }
 
+    std::optional<UsbDeviceId> UsbDeviceIdOf(const std::string& path) override
+    {
+        const auto name = DiskName(path);
+        return name ? UsbDeviceIdOfSysfsDisk(sysRoot_, *name) : std::nullopt;
+    }
+
 protected:
     bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,
                    std::span<std::uint8_t> output, std::uint32_t& bytesReturned) override

@@ -4,6 +4,7 @@
 
 #include "base/SystemError.h"
 #include "smart/DeviceBlocks.h"
+#include "smart/UsbInstanceId.h"
 
 #include <windows.h>
 #include <ntddscsi.h>
@@ -60,6 +61,7 @@ public:
 
     unsigned LastError() override { return ::GetLastError(); }
     std::string SystemMessage(unsigned code) override { return SysErrorMessage(code); }
+    std::optional<UsbDeviceId> UsbDeviceIdOf(const std::string& path) override { return UsbDeviceIdOfWindowsDrive(path); }
 
 protected:
     bool IoControl(std::intptr_t handle, std::uint32_t code, std::span<const std::uint8_t> input,

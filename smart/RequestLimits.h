@@ -15,3 +15,7 @@ inline constexpr std::uint32_t NvmeAdminLimitSeconds = 15;
 // One SMART interface request as the Linux back end answers it: the 16-byte form, and the
 // 12-byte form after the first was refused or timed out.
 inline constexpr std::uint32_t SmartInterfaceLimitSeconds = 2 * AtaCommandLimitSeconds;
+// One command block that a USB bridge to NVMe answers itself (the JMicron family's blocks that
+// hand over the NVMe command and fetch its completion); the block that moves the data has the
+// NVMe admin command's limit.
+inline constexpr std::uint32_t BridgeOwnBlockLimitSeconds = 2;

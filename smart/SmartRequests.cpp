@@ -24,7 +24,8 @@ SmartRequestBlock AtaRequest(std::int32_t driveNum, std::uint32_t bufferSize, st
     return block;
 }
 
-// The SCSI_PASS_THROUGH header both blocks share; the block is zero-filled first.
+} // namespace
+
 void PreparePassThrough(MutableBytes block, Bytes cdb, std::uint8_t direction, std::uint32_t dataLength,
                         std::uint32_t timeoutSeconds)
 {
@@ -39,8 +40,6 @@ void PreparePassThrough(MutableBytes block, Bytes cdb, std::uint8_t direction, s
     Put32(block, scsi::SenseInfoOffset, scsi::SenseArea);
     std::copy(cdb.begin(), cdb.end(), block.begin() + scsi::Cdb);
 }
-
-} // namespace
 
 std::uint8_t DriveHeadRegister(std::int32_t driveNum)
 {

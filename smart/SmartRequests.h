@@ -26,6 +26,11 @@ SmartRequestBlock SmartReadRequest(std::int32_t driveNum, std::uint8_t feature);
 // back (44 and 268 bytes in the 32-bit program).
 using PassThroughBlock = std::array<std::uint8_t, blocks::scsi::BufferSize>;
 
+// Zero-fills a pass-through block and sets up the header: CDB, direction, data length, time-out,
+// and the sense and data areas at their places.
+void PreparePassThrough(blocks::MutableBytes block, blocks::Bytes cdb, std::uint8_t direction, std::uint32_t dataLength,
+                        std::uint32_t timeoutSeconds);
+
 // Zero-fills the block and sets up INQUIRY: standard data, or the vital product data page.
 void PrepareInquiry(PassThroughBlock& block, bool vitalProductData, std::uint8_t page);
 bool SendPassThrough(DriveHandle& handle, PassThroughBlock& block, std::uint32_t& bytesReturned);

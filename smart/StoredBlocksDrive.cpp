@@ -49,6 +49,12 @@ std::string StoredBlocksDrive::SystemMessage(unsigned code)
     return found != texts.end() ? found->second : "Error " + std::to_string(code);
 }
 
+std::optional<UsbDeviceId> StoredBlocksDrive::UsbDeviceIdOf(const std::string& path)
+{
+    const auto index = PhysicalDriveIndex(path);
+    return index && *index < drives_.size() ? drives_[*index].UsbId : std::nullopt;
+}
+
 bool StoredBlocksDrive::Fail(unsigned code)
 {
     lastError_ = code;
@@ -222,7 +228,7 @@ bool StoredBlocksDrive::AnswerPassThrough(std::size_t index, std::span<const std
     if (!request)
         return Fail(ErrorInvalidParameter);
     const StoredDrive& drive = drives_[index];
-    if (const auto step = StoredBridgeStep(drive, request->Cdb)) {
+    if (const auto step = StoredBridgeStep(drive, bridgeStates_[index], request->Cdb)) {
         if (StepFails(drive, *step, {}))
             return false;
         // A drive kept without INQUIRY data stands for a driver that refuses SCSI pass-through.
@@ -260,6 +266,51 @@ bool StoredBlocksDrive::AnswerProtocolQuery(const StoredDrive& drive, std::span<
     return true;
 }
 
+namespace {
+
+// The standard INQUIRY data of an NVMe drive's USB enclosure: a direct-access disk, the vendor
+// "NVMe", the product and revision from the start of the drive's model and firmware texts.
+std::vector<std::uint8_t> EnclosureInquiry(const std::vector<std::uint8_t>& controller)
+{
+    std::vector<std::uint8_t> inquiry(36, ' ');
+    inquiry[0] = scsi::DirectAccessDevice;
+    inquiry[1] = 0;
+    inquiry[2] = 6;  // SPC-4
+    inquiry[3] = 2;
+    inquiry[4] = 31;
+    inquiry[5] = inquiry[6] = inquiry[7] = 0;
+    const std::string vendor = "NVMe    ";
+    std::copy(vendor.begin(), vendor.end(), inquiry.begin() + 8);
+    const auto copyText = [&](std::size_t from, std::size_t length, std::size_t to) {
+        for (std::size_t k = 0; k < length && from + k < controller.size(); ++k)
+            inquiry[to + k] = controller[from + k] >= 0x20 && controller[from + k] < 0x7F ? controller[from + k] : ' ';
+    };
+    copyText(nvme::ModelNumber, 16, 16);
+    copyText(nvme::FirmwareRevision, 4, 32);
+    return inquiry;
+}
+
+// An NVMe drive from its blocks: on the NVMe bus answering the protocol-specific query, or, with
+// a USB ID, in a USB enclosure whose bridge answers the commands of the family the ID is listed
+// for (and refuses ATA PASS-THROUGH), its size the controller's total NVM capacity.
+void MakeNvmeDrive(StoredDrive& drive)
+{
+    if (!drive.UsbId) {
+        drive.BusType = BusCode(StorageBus::Nvme);
+        drive.VendorId = "NVMe";
+        return;
+    }
+    drive.BusType = BusCode(StorageBus::Usb);
+    drive.DeviceType = scsi::DirectAccessDevice;
+    drive.NvmeBridge = NvmeBridgeFamilyOf(*drive.UsbId);
+    const std::vector<std::uint8_t> controller = drive.NvmeIdentifyController.value_or(std::vector<std::uint8_t>());
+    drive.Inquiry = EnclosureInquiry(controller);
+    if (controller.size() >= nvme::TotalCapacity + 8)
+        drive.DiskSize = Get64(controller, nvme::TotalCapacity);
+}
+
+} // namespace
+
 StoredDrive LoadSkdumpBlob(const std::string& bytes)
 {
     StoredDrive drive;
@@ -283,7 +334,15 @@ StoredDrive LoadSkdumpBlob(const std::string& bytes)
             drive.SmartData = std::move(content);
         else if (tag == "SMTH")
             drive.SmartThresholds = std::move(content);
+        else if (tag == "NHLG")
+            drive.NvmeHealthLog = std::move(content);
+        else if (tag == "NIDC")
+            drive.NvmeIdentifyController = std::move(content);
+        else if (tag == "USBI" && content.size() >= 4)
+            drive.UsbId = UsbDeviceId{Get16(content, 0), Get16(content, 2)};
     }
+    if (drive.NvmeHealthLog || drive.NvmeIdentifyController)
+        MakeNvmeDrive(drive);
     return drive;
 }
 

@@ -3,6 +3,7 @@
 #include "smart/DeviceAnswers.h"
 #include "smart/DriveIo.h"
 #include "smart/SmartTypes.h"
+#include "smart/UsbNvmeBridges.h"
 
 #include <cstdint>
 #include <map>
@@ -74,6 +75,12 @@ struct StoredDrive {
     std::optional<std::vector<std::uint8_t>> NvmeHealthLog;
     std::optional<std::vector<std::uint8_t>> NvmeIdentifyController;
 
+    // The USB device the drive hangs off, and the family of USB bridge to NVMe whose commands
+    // the bridge answers from the NVMe blocks above: a block the drive lacks, or a command other
+    // than Get Log Page of the health log or Identify Controller, ends with the family's error.
+    std::optional<UsbDeviceId> UsbId;
+    NvmeBridgeFamily NvmeBridge = NvmeBridgeFamily::None;
+
     // How long the device takes over each request that reaches it (ATA commands, SCSI and NVMe
     // commands; not the storage descriptor and the geometry, which the system answers itself).
     DevicePace Pace = DevicePace::Prompt;
@@ -87,6 +94,7 @@ struct StoredDrive {
 // bridges that take a command in one block and move its data in the next remember it here.
 struct StoredBridgeState {
     std::optional<std::vector<std::uint8_t>> PendingCommand;
+    std::optional<std::uint16_t> CompletionStatus;  // the NVMe status of the command last run
 };
 
 // One request as the drive received it.
@@ -105,6 +113,7 @@ public:
     unsigned LastError() override { return lastError_; }
     // The Windows texts of the codes a drive request gives; "Error N" for others.
     std::string SystemMessage(unsigned code) override;
+    std::optional<UsbDeviceId> UsbDeviceIdOf(const std::string& path) override;
 
     // Handles still open; a routine that released everything leaves 0.
     int OpenHandles() const { return static_cast<int>(open_.size()); }
@@ -147,6 +156,10 @@ private:
 };
 
 // A drive from the tagged blocks skdump saves (IDFY, SMDT, SMTH; others ignored): an ATA disk
-// without descriptor texts. Raises Exception for a blob whose blocks run past its end.
+// without descriptor texts. The same format carries NVMe drives: NHLG the health log, NIDC the
+// Identify Controller block, USBI the USB vendor and product ID of the enclosure's bridge (2
+// bytes each, little-endian). Such a drive sits on the NVMe bus, or with USBI behind a bridge
+// that answers the commands of the family its ID is listed for. Raises Exception for a blob whose
+// blocks run past its end.
 StoredDrive LoadSkdumpBlob(const std::string& bytes);
 StoredDrive LoadSkdumpFile(const std::string& fileName);

@@ -2,6 +2,7 @@
 
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceBlocks.h"
+#include "smart/NvmeBridgeCommands.h"
 
 #include <algorithm>
 
@@ -18,6 +19,11 @@ constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t SenseKeyAborted = 0x0B;
 constexpr std::uint8_t AscInvalidOpcode = 0x20;
 constexpr std::uint8_t AscInvalidFieldInCdb = 0x24;
+constexpr std::uint8_t AscInvalidFieldInParameterList = 0x26;
+constexpr std::uint8_t AscCommandSequenceError = 0x2C;
+
+// NVMe status of a command the drive does not serve: Invalid Field in Command.
+constexpr std::uint16_t NvmeInvalidField = 0x0002;
 
 // Fixed-format sense data with a sense key and an additional sense code.
 std::vector<std::uint8_t> FixedSense(std::uint8_t key, std::uint8_t asc)
@@ -106,6 +112,116 @@ std::optional<InquiryAsked> ParseInquiry(std::span<const std::uint8_t> cdb)
     return InquiryAsked{(cdb[1] & 1) != 0, cdb[2]};
 }
 
+// The NVMe admin read a family's command asks for, from its opcode and the low byte of command
+// dword 10; nothing for another command.
+std::optional<NvmeAdminRead> AskedAdminRead(std::uint8_t opcode, std::uint8_t dword10)
+{
+    for (const NvmeAdminRead read : {NvmeAdminRead::HealthLog, NvmeAdminRead::IdentifyController}) {
+        if (opcode == AdminReadOpcode(read) && dword10 == static_cast<std::uint8_t>(AdminReadDword10(read)))
+            return read;
+    }
+    return std::nullopt;
+}
+
+const std::optional<std::vector<std::uint8_t>>& StoredAdminBlock(const StoredDrive& drive, NvmeAdminRead read)
+{
+    return read == NvmeAdminRead::HealthLog ? drive.NvmeHealthLog : drive.NvmeIdentifyController;
+}
+
+DriveStep AdminReadStep(NvmeAdminRead read)
+{
+    return read == NvmeAdminRead::HealthLog ? DriveStep::NvmeHealthLog : DriveStep::NvmeIdentify;
+}
+
+// A JMicron-family block: the ATA PASS-THROUGH (12) opcode with the admin flag, and its protocol.
+std::optional<std::uint8_t> JmicronProtocol(const StoredDrive& drive, std::span<const std::uint8_t> cdb)
+{
+    if (drive.NvmeBridge != NvmeBridgeFamily::JMicron || cdb.size() != bridge::JmicronCdbSize ||
+        cdb[0] != scsi::AtaPassThrough12 || (cdb[1] & bridge::JmicronAdmin) == 0)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(cdb[1] & ~bridge::JmicronAdmin);
+}
+
+std::uint32_t JmicronLength(std::span<const std::uint8_t> cdb)
+{
+    return static_cast<std::uint32_t>(cdb[3]) << 16 | static_cast<std::uint32_t>(cdb[4]) << 8 | cdb[5];
+}
+
+std::optional<NvmeAdminRead> JmicronPendingRead(const StoredBridgeState& state)
+{
+    if (!state.PendingCommand)
+        return std::nullopt;
+    const std::vector<std::uint8_t>& command = *state.PendingCommand;
+    return AskedAdminRead(command[bridge::JmicronOpcode], command[bridge::JmicronDword10]);
+}
+
+// The read a single-block family's command asks for (Realtek, ASMedia) and the length it allows.
+struct SingleBlockRead {
+    std::optional<NvmeAdminRead> Read;
+    std::size_t Length = 0;
+};
+
+std::optional<SingleBlockRead> ParseSingleBlockRead(const StoredDrive& drive, std::span<const std::uint8_t> cdb)
+{
+    if (cdb.size() != scsi::CdbMax)
+        return std::nullopt;
+    if (drive.NvmeBridge == NvmeBridgeFamily::Realtek && cdb[0] == bridge::RealtekOpcode)
+        return SingleBlockRead{AskedAdminRead(cdb[3], cdb[4]), static_cast<std::size_t>(cdb[1] | cdb[2] << 8)};
+    if (drive.NvmeBridge == NvmeBridgeFamily::ASMedia && cdb[0] == bridge::AsmediaOpcode) {
+        const auto read = AskedAdminRead(cdb[1], cdb[3]);
+        // Get Log Page: the dword count less one in byte 7; Identify moves its whole block.
+        const std::size_t length = read == NvmeAdminRead::HealthLog ? (std::size_t{cdb[7]} + 1) * 4 : nvme::IdentifySize;
+        return SingleBlockRead{read, length};
+    }
+    return std::nullopt;
+}
+
+ScsiCommandAnswer AnswerSingleBlockRead(const StoredDrive& drive, const SingleBlockRead& asked, std::size_t dataInLength)
+{
+    if (!asked.Read || !StoredAdminBlock(drive, *asked.Read))
+        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInCdb));
+    return Good(*StoredAdminBlock(drive, *asked.Read), std::min(asked.Length, dataInLength));
+}
+
+// The JMicron family's exchange: the NVMe command is handed over in one block, its data moved in
+// the next, and its completion fetched in a third.
+ScsiCommandAnswer AnswerJmicron(const StoredDrive& drive, StoredBridgeState& state, std::uint8_t protocol,
+                                std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
+                                std::size_t dataInLength)
+{
+    switch (protocol) {
+    case bridge::JmicronSendCommand:
+        if (dataOut.size() < bridge::JmicronBlockSize ||
+            !std::equal(std::begin(bridge::JmicronSignature), std::end(bridge::JmicronSignature), dataOut.begin()))
+            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInParameterList));
+        state.PendingCommand.emplace(dataOut.begin(), dataOut.begin() + bridge::JmicronBlockSize);
+        state.CompletionStatus.reset();
+        return Good({}, 0);
+    case bridge::JmicronDataIn: {
+        if (!state.PendingCommand)
+            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscCommandSequenceError));
+        const auto read = JmicronPendingRead(state);
+        state.PendingCommand.reset();
+        if (!read || !StoredAdminBlock(drive, *read)) {
+            state.CompletionStatus = NvmeInvalidField;
+            return Good({}, 0);
+        }
+        state.CompletionStatus = 0;
+        return Good(*StoredAdminBlock(drive, *read), std::min<std::size_t>(JmicronLength(cdb), dataInLength));
+    }
+    case bridge::JmicronFetchCompletion: {
+        if (!state.CompletionStatus)
+            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscCommandSequenceError));
+        std::vector<std::uint8_t> completion(bridge::JmicronBlockSize, 0);
+        std::copy(std::begin(bridge::JmicronSignature), std::end(bridge::JmicronSignature), completion.begin());
+        Put32(completion, bridge::JmicronStatusDword, static_cast<std::uint32_t>(*state.CompletionStatus) << 17);
+        return Good(completion, dataInLength);
+    }
+    default:
+        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInCdb));
+    }
+}
+
 } // namespace
 
 std::span<const std::uint8_t> StoredSector(const std::vector<std::uint8_t>& block)
@@ -128,8 +244,15 @@ StoredAtaSelection SelectStoredAtaAnswer(const StoredDrive& drive, bool dataIn, 
     return {};
 }
 
-std::optional<DriveStep> StoredBridgeStep(const StoredDrive& drive, std::span<const std::uint8_t> cdb)
+std::optional<DriveStep> StoredBridgeStep(const StoredDrive& drive, const StoredBridgeState& state,
+                                          std::span<const std::uint8_t> cdb)
 {
+    if (const auto protocol = JmicronProtocol(drive, cdb)) {
+        const auto read = *protocol == bridge::JmicronDataIn ? JmicronPendingRead(state) : std::nullopt;
+        return read ? std::optional(AdminReadStep(*read)) : std::nullopt;
+    }
+    if (const auto asked = ParseSingleBlockRead(drive, cdb))
+        return asked->Read ? std::optional(AdminReadStep(*asked->Read)) : std::nullopt;
     if (const auto command = ParseAtaPassThroughCdb(cdb)) {
         if (drive.Bridge == AtaBridge::TimesOut || !PassesAtaForm(drive, cdb.size()))
             return std::nullopt;
@@ -142,10 +265,14 @@ std::optional<DriveStep> StoredBridgeStep(const StoredDrive& drive, std::span<co
     return inquiry->VitalProductData ? DriveStep::SerialPage : DriveStep::Inquiry;
 }
 
-ScsiCommandAnswer AnswerStoredBridge(const StoredDrive& drive, StoredBridgeState&,
-                                     std::span<const std::uint8_t> cdb, std::span<const std::uint8_t>,
+ScsiCommandAnswer AnswerStoredBridge(const StoredDrive& drive, StoredBridgeState& state,
+                                     std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
                                      std::size_t dataInLength)
 {
+    if (const auto protocol = JmicronProtocol(drive, cdb))
+        return AnswerJmicron(drive, state, *protocol, cdb, dataOut, dataInLength);
+    if (const auto asked = ParseSingleBlockRead(drive, cdb))
+        return AnswerSingleBlockRead(drive, *asked, dataInLength);
     if (const auto command = ParseAtaPassThroughCdb(cdb))
         return AnswerAtaPassThrough(drive, *command, cdb.size(), dataInLength);
     const auto inquiry = ParseInquiry(cdb);

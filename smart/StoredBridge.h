@@ -20,15 +20,16 @@ struct ScsiCommandAnswer {
 };
 
 // INQUIRY (standard data and the unit serial number page), ATA PASS-THROUGH (16 and 12) as
-// drive.Bridge says; every other command is refused with ILLEGAL REQUEST, INVALID COMMAND
-// OPERATION CODE.
+// drive.Bridge says, the NVMe admin reads of drive.NvmeBridge's family in its maker's commands;
+// every other command is refused with ILLEGAL REQUEST, INVALID COMMAND OPERATION CODE.
 ScsiCommandAnswer AnswerStoredBridge(const StoredDrive& drive, StoredBridgeState& state, std::span<const std::uint8_t> cdb,
                                      std::span<const std::uint8_t> dataOut, std::size_t dataInLength);
 
 // The request of the drive's reading that a command block reaches, when the bridge hands it to
 // the drive (the step a stored drive can be told to fail); nothing for blocks the bridge answers
 // itself or refuses.
-std::optional<DriveStep> StoredBridgeStep(const StoredDrive& drive, std::span<const std::uint8_t> cdb);
+std::optional<DriveStep> StoredBridgeStep(const StoredDrive& drive, const StoredBridgeState& state,
+                                          std::span<const std::uint8_t> cdb);
 
 // Which stored block an ATA command asks for, through the SMART interface or ATA PASS-THROUGH; a
 // command the drive does not know is aborted.

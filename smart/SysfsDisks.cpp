@@ -45,20 +45,38 @@ std::optional<std::string> SerialFromVpdPage(const fs::path& device)
     return NonEmpty(page->substr(4, length));
 }
 
-// The serial number of the USB device a disk sits behind: usb-storage gives its SCSI devices
-// neither a serial attribute nor the serial number page, and Windows' USB storage driver puts
-// this one in the descriptor. The nearest ancestor with idVendor is the USB device itself;
-// the root hub above it carries a serial of its own (the controller's address), so the walk
-// stops at the first USB device whether or not it has a serial number.
-std::optional<std::string> SerialOfUsbDevice(const fs::path& sysRoot, const fs::path& devicePath)
+// The USB device a disk sits behind: the nearest ancestor of its device directory with idVendor.
+// The root hub above it carries IDs and a serial of its own (the controller's), so the walk stops
+// at the first USB device.
+std::optional<fs::path> UsbDeviceAbove(const fs::path& sysRoot, const fs::path& devicePath)
 {
     std::error_code error;
     const fs::path root = fs::weakly_canonical(sysRoot, error);
     for (fs::path at = devicePath; at.has_relative_path() && at != root; at = at.parent_path()) {
         if (fs::exists(at / "idVendor", error))
-            return NonEmpty(ReadAttribute(at / "serial"));
+            return at;
     }
     return std::nullopt;
+}
+
+// The serial number of the USB device a disk sits behind: usb-storage gives its SCSI devices
+// neither a serial attribute nor the serial number page, and Windows' USB storage driver puts
+// this one in the descriptor, whether or not the USB device has one.
+std::optional<std::string> SerialOfUsbDevice(const fs::path& sysRoot, const fs::path& devicePath)
+{
+    const auto usb = UsbDeviceAbove(sysRoot, devicePath);
+    return usb ? NonEmpty(ReadAttribute(*usb / "serial")) : std::nullopt;
+}
+
+// A USB ID attribute: four hexadecimal digits.
+std::optional<std::uint16_t> ReadUsbIdAttribute(const fs::path& file)
+{
+    const auto text = ReadAttribute(file);
+    std::uint16_t value = 0;
+    if (!text || text->size() != 4)
+        return std::nullopt;
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value, 16);
+    return error == std::errc() && end == text->data() + text->size() ? std::optional(value) : std::nullopt;
 }
 
 // The serial number as Windows' drivers for the ATA bus give it in the descriptor: the bytes of
@@ -112,6 +130,20 @@ std::int32_t BusTypeFromSysfs(const std::string& name, const std::string& device
     if (Contains(devicePath, "/session"))
         return BusCode(StorageBus::Iscsi);
     return BusCode(StorageBus::Scsi);
+}
+
+std::optional<UsbDeviceId> UsbDeviceIdOfSysfsDisk(const std::string& sysRoot, const std::string& name)
+{
+    std::error_code error;
+    const fs::path resolved = fs::canonical(fs::path(sysRoot) / "block" / name / "device", error);
+    const auto usb = error ? std::nullopt : UsbDeviceAbove(sysRoot, resolved);
+    if (!usb)
+        return std::nullopt;
+    const auto vendor = ReadUsbIdAttribute(*usb / "idVendor");
+    const auto product = ReadUsbIdAttribute(*usb / "idProduct");
+    if (!vendor || !product)
+        return std::nullopt;
+    return UsbDeviceId{*vendor, *product};
 }
 
 std::optional<std::string> ReadSysfsAttribute(const std::string& file)

@@ -30,6 +30,10 @@ std::optional<std::string> ReadSysfsAttribute(const std::string& file);
 // number is in the hexadecimal-pair form Windows' ATA drivers give.
 StorageDescriptorFields DescribeSysfsDisk(const std::string& sysRoot, const std::string& name);
 
+// The vendor and product ID of the USB device the disk with the /sys/block entry name sits behind
+// (idVendor and idProduct of its nearest USB ancestor); nothing for a disk not on USB.
+std::optional<UsbDeviceId> UsbDeviceIdOfSysfsDisk(const std::string& sysRoot, const std::string& name);
+
 // The Linux drive access over the sysfs tree under sysRoot and the device nodes under devRoot;
 // CreateSystemDriveIo gives it over "/sys" and "/dev". Defined by the Linux back end only.
 std::unique_ptr<DriveIo> CreateSysfsDriveIo(const std::string& sysRoot, const std::string& devRoot);

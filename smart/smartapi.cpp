@@ -5,6 +5,7 @@
 #include "smart/DeviceBlocks.h"
 #include "smart/DriveDecode.h"
 #include "smart/DrivePath.h"
+#include "smart/NvmeBridgeRequests.h"
 #include "smart/NvmeHealth.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
@@ -13,6 +14,7 @@
 #include "base/Format.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -28,10 +30,62 @@ using HealthLog = std::array<std::uint8_t, nvme::HealthLogSize>;
 
 // How the identification found the drive's SMART data can be reached.
 struct SmartRoute {
-    enum class Kind { SmartInterface, AtaTranslation, NvmeHealthLog };
+    enum class Kind { SmartInterface, AtaTranslation, NvmeHealthLog, NvmeBridge };
     Kind How = Kind::SmartInterface;
-    AtaCdbForm Form = AtaCdbForm::Sixteen;  // for AtaTranslation: the form the bridge answers
+    AtaCdbForm Form = AtaCdbForm::Sixteen;                 // for AtaTranslation: the form the bridge answers
+    NvmeBridgeFamily Bridge = NvmeBridgeFamily::None;      // for NvmeBridge: whose commands it answers
 };
+
+// One NVMe admin read, through the driver's protocol-specific query or a USB bridge's commands.
+struct NvmeAnswer {
+    enum class Kind { Answered, Failed, Malformed };
+    Kind Outcome = Kind::Failed;
+    std::vector<std::uint8_t> Data;  // Answered: the whole block
+    std::string Reason;              // Failed, Malformed: why, as the report says it
+};
+using NvmeReader = std::function<NvmeAnswer(NvmeAdminRead)>;
+
+NvmeReader ProtocolQueryReader(DriveIo& io, DriveHandle& handle)
+{
+    return [&io, &handle](NvmeAdminRead read) {
+        NvmeQueryBlock block;
+        Bytes data;
+        const MutableBytes request =
+            read == NvmeAdminRead::HealthLog ? PrepareHealthLogQuery(block) : PrepareIdentifyControllerQuery(block);
+        switch (SendNvmeQuery(handle, block, request, AdminReadLength(read), data)) {
+        case NvmeQueryResult::Answered:
+            return NvmeAnswer{NvmeAnswer::Kind::Answered, {data.begin(), data.end()}, {}};
+        case NvmeQueryResult::Failed:
+            return NvmeAnswer{NvmeAnswer::Kind::Failed, {}, io.LastErrorText()};
+        case NvmeQueryResult::Malformed:
+            break;
+        }
+        return NvmeAnswer{NvmeAnswer::Kind::Malformed, {}, "the driver's answer holds no health log"};
+    };
+}
+
+NvmeReader BridgeReader(DriveIo& io, DriveHandle& handle, NvmeBridgeFamily family)
+{
+    return [&io, &handle, family](NvmeAdminRead read) {
+        NvmeAnswer answer;
+        switch (ReadThroughNvmeBridge(handle, family, read, answer.Data)) {
+        case BridgeReadResult::Answered:
+            answer.Outcome = NvmeAnswer::Kind::Answered;
+            break;
+        case BridgeReadResult::Failed:
+            answer.Reason = io.LastErrorText();
+            break;
+        case BridgeReadResult::Refused:
+            answer.Reason = "the bridge refused the NVMe command";
+            break;
+        case BridgeReadResult::Short:
+            answer.Outcome = NvmeAnswer::Kind::Malformed;
+            answer.Reason = "the bridge's answer holds no health log";
+            break;
+        }
+        return answer;
+    };
+}
 
 std::string IdeStatusHex(const OutputBlock& out)
 {
@@ -138,29 +192,56 @@ bool IdentifyBridgedAta(DriveIo& io, DriveHandle& handle, std::int32_t driveNum,
     return true;
 }
 
+// A driver or bridge that answered the health log read counts as one with SMART on, even when
+// its answer does not hold the whole log (the reading then fails with that, rather than the
+// drive passing for one without SMART); the Identify Controller block, where it comes whole,
+// names the drive's model, serial number and firmware.
+void NameNvmeDrive(const NvmeReader& read, TDriveResult& drive)
+{
+    drive.ErrorText.clear();
+    const NvmeAnswer controller = read(NvmeAdminRead::IdentifyController);
+    if (controller.Outcome == NvmeAnswer::Kind::Answered)
+        ApplyNvmeIdentify(controller.Data, drive);
+    drive.SmartSupported = true;
+    drive.SmartEnabled = true;
+}
+
 // An NVMe disk is identified as on the non-ATA path, and its driver is then asked for the health
 // log whatever the INQUIRY commands gave: some NVMe drivers refuse SCSI pass-through, and the
-// drive then keeps its descriptor's texts. A driver that answers the query counts as one with
-// SMART on, even when its answer does not hold the whole log (the reading then fails with that,
-// rather than the drive passing for one without SMART); the Identify Controller block, where the
-// driver gives it whole, names its model, serial number and firmware. A driver that refuses the
-// query leaves the drive as it was.
+// drive then keeps its descriptor's texts. A driver that refuses the query leaves the drive as
+// it was.
 void IdentifyNvme(DriveIo& io, DriveHandle& handle, TDriveResult& drive)
 {
     if (!ReadDiskGeometry(io, handle, drive))
         return;
     InquireScsiDriveGuarded(io, handle, drive);
-    NvmeQueryBlock block;
-    Bytes data;
-    if (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data) ==
-        NvmeQueryResult::Failed)
-        return;
-    drive.ErrorText.clear();
-    if (SendNvmeQuery(handle, block, PrepareIdentifyControllerQuery(block), nvme::IdentifySize, data) ==
-        NvmeQueryResult::Answered)
-        ApplyNvmeIdentify(data, drive);
-    drive.SmartSupported = true;
-    drive.SmartEnabled = true;
+    const NvmeReader read = ProtocolQueryReader(io, handle);
+    if (read(NvmeAdminRead::HealthLog).Outcome != NvmeAnswer::Kind::Failed)
+        NameNvmeDrive(read, drive);
+}
+
+// A direct-access disk behind a USB bridge to NVMe whose ID is listed is asked for the health log
+// in its maker's commands before anything else is sent to it. A bridge that answers makes it an
+// NVMe disk like a directly attached one: geometry and INQUIRY, then the drive named from
+// Identify Controller. One that refuses the command or fails it (times out) leaves the disk to
+// the other USB paths: false, with the record as it was.
+bool IdentifyBridgedNvme(DriveIo& io, DriveHandle& handle, const std::string& devicePath, TDriveResult& drive,
+                         SmartRoute& route)
+{
+    const std::optional<UsbDeviceId> usb = io.UsbDeviceIdOf(devicePath);
+    const NvmeBridgeFamily family = usb ? NvmeBridgeFamilyOf(*usb) : NvmeBridgeFamily::None;
+    if (family == NvmeBridgeFamily::None)
+        return false;
+    const NvmeReader read = BridgeReader(io, handle, family);
+    if (read(NvmeAdminRead::HealthLog).Outcome == NvmeAnswer::Kind::Failed)
+        return false;
+    route.How = SmartRoute::Kind::NvmeBridge;
+    route.Bridge = family;
+    if (!ReadDiskGeometry(io, handle, drive))
+        return true;
+    InquireScsiDriveGuarded(io, handle, drive);
+    NameNvmeDrive(read, drive);
+    return true;
 }
 
 void ClearDriveResult(std::int32_t driveNum, TDriveResult& drive)
@@ -190,22 +271,15 @@ bool ReadSmartBlock(AtaChannel& channel, std::int32_t driveNum, std::uint8_t fea
 }
 
 // The NVMe health log into its own block; false with ErrorText set on failure.
-bool ReadHealthLog(DriveIo& io, DriveHandle& handle, HealthLog& log, TDriveResult& drive)
+bool ReadHealthLog(const NvmeReader& read, HealthLog& log, TDriveResult& drive)
 {
-    NvmeQueryBlock block;
-    Bytes data;
-    switch (SendNvmeQuery(handle, block, PrepareHealthLogQuery(block), nvme::HealthLogSize, data)) {
-    case NvmeQueryResult::Answered:
-        std::copy(data.begin(), data.end(), log.begin());
-        return true;
-    case NvmeQueryResult::Failed:
-        drive.ErrorText = "SMART Read Attr Command Failed: " + io.LastErrorText();
+    const NvmeAnswer answer = read(NvmeAdminRead::HealthLog);
+    if (answer.Outcome != NvmeAnswer::Kind::Answered) {
+        drive.ErrorText = "SMART Read Attr Command Failed: " + answer.Reason;
         return false;
-    case NvmeQueryResult::Malformed:
-        break;
     }
-    drive.ErrorText = "SMART Read Attr Command Failed: the driver's answer holds no health log";
-    return false;
+    std::copy(answer.Data.begin(), answer.Data.end(), log.begin());
+    return true;
 }
 
 std::unique_ptr<AtaChannel> ChannelFor(const SmartRoute& route, DriveIo& io, DriveHandle& handle)
@@ -244,7 +318,8 @@ bool IdentifyOnRoute(DriveIo& io, std::int32_t driveNum, const std::string& path
         IdentifyNvme(io, handle, driveResult);
         route.How = SmartRoute::Kind::NvmeHealthLog;
     } else if (!MayBeBridgedAtaDisk(driveResult.BusType, driveResult.DeviceType) ||
-               !IdentifyBridgedAta(io, handle, driveNum, driveResult, route)) {
+               (!IdentifyBridgedNvme(io, handle, devicePath, driveResult, route) &&
+                !IdentifyBridgedAta(io, handle, driveNum, driveResult, route))) {
         IdentifyNonAta(io, handle, driveResult);
     }
     return true;
@@ -286,9 +361,11 @@ bool ReadSmartInfo(DriveIo& io, std::int32_t driveNum, TDriveResult& driveResult
             return false;
         }
 
-        if (route.How == SmartRoute::Kind::NvmeHealthLog) {
+        if (route.How == SmartRoute::Kind::NvmeHealthLog || route.How == SmartRoute::Kind::NvmeBridge) {
+            const NvmeReader read = route.How == SmartRoute::Kind::NvmeBridge ? BridgeReader(io, handle, route.Bridge)
+                                                                              : ProtocolQueryReader(io, handle);
             HealthLog log{};
-            if (!ReadHealthLog(io, handle, log, driveResult))
+            if (!ReadHealthLog(read, log, driveResult))
                 return false;
             dataRead = true;
             const NvmeSmartBlocks tables = NvmeHealthToSmartBlocks(log);

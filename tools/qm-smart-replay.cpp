@@ -1,7 +1,8 @@
 // qm-smart-replay [--bus ata|usb] FILE...: the disk blocks of the report for drives saved by
 // skdump --save, one blob per disk in the order given, numbered from 0, written as the report
 // holds them. With --bus usb every drive sits behind a USB bridge that passes its ATA commands
-// through ATA PASS-THROUGH; the default is the ATA bus.
+// through ATA PASS-THROUGH; the default is the ATA bus. A file of NVMe blocks (NHLG, NIDC, USBI)
+// is an NVMe drive, on the NVMe bus or in the USB enclosure its USB ID names, whatever --bus says.
 
 #include "app/ReportLines.h"
 #include "base/Exception.h"
@@ -53,7 +54,7 @@ std::string WholeFile(const std::string& fileName)
 StoredDrive LoadDrive(const std::string& fileName)
 {
     StoredDrive drive = LoadSkdumpBlob(WholeFile(fileName));
-    if (!drive.Identify)
+    if (!drive.Identify && !drive.NvmeHealthLog)
         throw Exception(fileName + " holds no IDENTIFY block (IDFY), so it was not saved by skdump --save");
     return drive;
 }
@@ -74,7 +75,7 @@ int Replay(int argc, char** argv)
     std::vector<StoredDrive> drives;
     for (int k = first; k < argc; ++k) {
         StoredDrive drive = LoadDrive(argv[k]);
-        if (usb) {
+        if (usb && drive.Identify) {
             drive.BusType = BusCode(StorageBus::Usb);
             drive.Bridge = AtaBridge::Translates;
         }

@@ -11,7 +11,9 @@
 //   step, the error code (4 bytes), driver and IDE error, and whether the step raises instead;
 //   "DRIV" the drive number (4 bytes); "BRDG" what a bridge does with ATA PASS-THROUGH (1 byte:
 //   refuse, translate, translate the 12-byte form only, time out); "NHLG" and "NIDC" the NVMe
-//   health log and Identify Controller block that the protocol-specific query answers with.
+//   health log and Identify Controller block that the protocol-specific query and a USB bridge
+//   to NVMe answer with; "USBI" the USB vendor and product ID (2 bytes each, little-endian);
+//   "NBRG" whose commands the bridge answers (1 byte: none, JMicron, Realtek, ASMedia).
 // A "RAWD" block replaces the stored drive by a raw driver that answers every request from the
 // block's bytes: success or failure, the bytes it writes anywhere into the output (headers
 // included), the byte count it claims and the error it leaves.
@@ -120,6 +122,10 @@ TInput Parse(const std::uint8_t* data, std::size_t size)
             d.NvmeHealthLog = b;
         else if (tag == "NIDC")
             d.NvmeIdentifyController = b;
+        else if (tag == "USBI")
+            d.UsbId = UsbDeviceId{static_cast<std::uint16_t>(Le32(b, 0) & 0xFFFF), static_cast<std::uint16_t>(Le32(b, 2) & 0xFFFF)};
+        else if (tag == "NBRG")
+            d.NvmeBridge = static_cast<NvmeBridgeFamily>(Byte(b, 0) % 4);
         else if (tag == "RAWD")
             input.Raw = b;
     }
@@ -142,6 +148,22 @@ public:
     }
     unsigned LastError() override { return lastError_; }
     std::string SystemMessage(unsigned code) override { return "Error " + std::to_string(code); }
+    // No USB device, a listed bridge of each family (so that their commands meet raw answers), or any ID.
+    std::optional<UsbDeviceId> UsbDeviceIdOf(const std::string&) override
+    {
+        switch (input_.ConsumeIntegralInRange(0, 4)) {
+        case 0:
+            return std::nullopt;
+        case 1:
+            return UsbDeviceId{0x152D, 0x0583};
+        case 2:
+            return UsbDeviceId{0x0BDA, 0x9210};
+        case 3:
+            return UsbDeviceId{0x174C, 0x2362};
+        default:
+            return UsbDeviceId{input_.ConsumeIntegral<std::uint16_t>(), input_.ConsumeIntegral<std::uint16_t>()};
+        }
+    }
     int OpenHandles() const { return openHandles_; }
 
 protected:

@@ -239,6 +239,44 @@ TEST(BlobReplay, UnreadableFileIsAnErrorWithoutOutput)
 #endif
 }
 
+// Made-up NVMe drives in USB enclosures (tests/data/nvme-blobs): each plays the bridge family its
+// USB ID is listed for, and reads as the same drive on the NVMe bus without the ID.
+TEST(SkdumpBlob, NvmeDrivesInUsbEnclosures)
+{
+    const struct {
+        const char* File;
+        NvmeBridgeFamily Family;
+        const char* Model;
+        std::int64_t DiskBytes;
+        int Temperature;
+        int FailedCount;
+    } cases[] = {
+        {"jms583-healthy", NvmeBridgeFamily::JMicron, "QM TEST NVME SSD 500GB", 500107862016, 35, 0},
+        {"rtl9210-worn", NvmeBridgeFamily::Realtek, "QM TEST NVME SSD 1TB", 1000204886016, 58, 1},
+        {"asm2362-hot", NvmeBridgeFamily::ASMedia, "QM TEST NVME SSD 256GB", 256060514304, 85, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        const StoredDrive usb = LoadSkdumpFile(std::string(QM_TEST_DATA "/nvme-blobs/") + c.File);
+        EXPECT_EQ(usb.NvmeBridge, c.Family);
+        StoredDrive nvmeBus = usb;
+        nvmeBus.UsbId.reset();
+        nvmeBus.NvmeBridge = NvmeBridgeFamily::None;
+        nvmeBus.BusType = 17;
+        for (const StoredDrive& stored : {usb, nvmeBus}) {
+            StoredBlocksDrive io({stored});
+            TDriveResult drive;
+            TSmartResult smart;
+            ASSERT_TRUE(ReadSmartInfo(io, 0, drive, smart));
+            EXPECT_EQ(drive.ModelNumber, c.Model);
+            EXPECT_EQ(drive.DiskBytes, c.DiskBytes);
+            EXPECT_EQ(smart.AttrCount, 9);
+            EXPECT_EQ(smart.Temperature, c.Temperature);
+            EXPECT_EQ(smart.FailedCount, c.FailedCount);
+        }
+    }
+}
+
 TEST(SkdumpBlob, MalformedBlobs)
 {
     EXPECT_THROW(LoadSkdumpBlob(std::string("IDFY\0\0\2\0", 8)), std::exception);

@@ -156,6 +156,9 @@ Bytes ExpectedQuery(std::uint8_t dataType, std::uint8_t value, std::uint32_t len
     return query;
 }
 
+// The same drive read through the driver's query and through each family of USB bridge to NVMe
+// gives the same drive line and rows (the bridges' command blocks:
+// AtaTranslation.CommandBlocksInBothForms).
 TEST(NvmeHealth, ReadThroughTheProtocolSpecificQuery)
 {
     HealthLogFields fields;
@@ -163,21 +166,37 @@ TEST(NvmeHealth, ReadThroughTheProtocolSpecificQuery)
     fields.AvailableSpare = 100;
     fields.SpareThreshold = 10;
     fields.PowerOnHours = 321;
+    const struct {
+        const char* Name;
+        StoredDrive Drive;
+    } cases[] = {
+        {"driver's query", NvmeDrive(fields)},
+        {"JMicron bridge", NvmeBridgedDrive(NvmeBridgeFamily::JMicron, Jms583, fields)},
+        {"Realtek bridge", NvmeBridgedDrive(NvmeBridgeFamily::Realtek, Rtl9210, fields)},
+        {"ASMedia bridge", NvmeBridgedDrive(NvmeBridgeFamily::ASMedia, Asm2362, fields)},
+    };
+    for (const auto& c : cases) {
+        TDriveResult drive;
+        TSmartResult smart;
+        StoredBlocksDrive bridged({AtaDrive(), c.Drive});
+        ASSERT_TRUE(ReadSmartInfo(bridged, 1, drive, smart)) << c.Name;
+        EXPECT_EQ(bridged.OpenHandles(), 0);
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(drive.ErrorText, "");
+        EXPECT_EQ(drive.ModelNumber, "Samsung SSD 970 EVO Plus 500GB");
+        EXPECT_EQ(drive.SerialNumber, "S4EVNX0N912345W") << "the controller's serial, not the namespace's identifier";
+        EXPECT_EQ(drive.FirmwareRev, "2B2QEXM7");
+        EXPECT_EQ(drive.DiskBytes, 500107862016);
+        EXPECT_EQ(smart.AttrCount, 9);
+        EXPECT_EQ(smart.Temperature, 38);
+        EXPECT_EQ(smart.AttrRawValue[0], 321);
+        EXPECT_EQ(smart.FailedCount, 0);
+    }
+
     StoredBlocksDrive io({AtaDrive(), NvmeDrive(fields)});
     TDriveResult drive;
     TSmartResult smart;
     ASSERT_TRUE(ReadSmartInfo(io, 1, drive, smart));
-    EXPECT_EQ(io.OpenHandles(), 0);
-    EXPECT_EQ(drive.ErrorText, "");
-    EXPECT_EQ(drive.ModelNumber, "Samsung SSD 970 EVO Plus 500GB");
-    EXPECT_EQ(drive.SerialNumber, "S4EVNX0N912345W") << "the controller's serial, not the namespace's identifier";
-    EXPECT_EQ(drive.FirmwareRev, "2B2QEXM7");
-    EXPECT_EQ(drive.DiskBytes, 500107862016);
-    EXPECT_EQ(smart.AttrCount, 9);
-    EXPECT_EQ(smart.Temperature, 38);
-    EXPECT_EQ(smart.AttrRawValue[0], 321);
-    EXPECT_EQ(smart.FailedCount, 0);
-
     // The health log to learn that the driver has the query, Identify Controller for the drive
     // line, the health log again for the reading; one buffer serves as query and answer.
     const std::vector<RecordedRequest> queries = QueriesOf(io);

@@ -150,6 +150,19 @@ TEST(ReadSmartInfo, SlowDevicesCostAtMostTheirTimeLimits)
         // The health log and Identify Controller while identifying, the health log for the reading.
         {"NVMe disk answering at its limits", paced(NvmeDrive(), DevicePace::AnswersAtLimit), true, "", 3 * 15},
         {"NVMe disk stalling", paced(NvmeDrive(), DevicePace::Stalls), false, "SMART Not Supported", 15},
+        // Behind a USB bridge to NVMe the same three reads and the standard INQUIRY; a JMicron read
+        // is three blocks: the command (2 s), the data (15 s), the completion (2 s).
+        {"JMicron NVMe bridge answering at its limits",
+         paced(NvmeBridgedDrive(NvmeBridgeFamily::JMicron, Jms583), DevicePace::AnswersAtLimit), true, "",
+         3 * (2 + 15 + 2) + 2},
+        {"Realtek NVMe bridge answering at its limits",
+         paced(NvmeBridgedDrive(NvmeBridgeFamily::Realtek, Rtl9210), DevicePace::AnswersAtLimit), true, "",
+         3 * 15 + 2},
+        // The first block of the health log read, then the way of any other USB disk.
+        {"Realtek NVMe bridge stalling", paced(NvmeBridgedDrive(NvmeBridgeFamily::Realtek, Rtl9210), DevicePace::Stalls),
+         false, "SMART Not Supported", 15 + 2 * 15 + 2},
+        {"JMicron NVMe bridge stalling", paced(NvmeBridgedDrive(NvmeBridgeFamily::JMicron, Jms583), DevicePace::Stalls),
+         false, "SMART Not Supported", 2 + 2 * 15 + 2},
     };
     for (const auto& c : cases) {
         StoredBlocksDrive io({AtaDrive(), c.Drive, AtaDrive()});

@@ -1,4 +1,5 @@
 #include "smart/SmartSupport.h"
+#include "smart/UsbInstanceId.h"
 
 #include "base/Exception.h"
 #include "base/Locale.h"
@@ -115,6 +116,27 @@ TEST(HexPairsToText, DigitsAndFallbacks)
     };
     for (const auto& c : cases)
         EXPECT_EQ(HexPairsToText(c.Hex), c.Text) << c.Hex;
+}
+
+// The IDs in the instance ID of the USB device above a Windows disk, as the configuration
+// manager gives it; the disk's own and other devices' IDs carry none.
+TEST(ParseUsbInstanceId, VendorAndProduct)
+{
+    const struct {
+        const char* Id;
+        std::optional<UsbDeviceId> Ids;
+    } cases[] = {
+        {"USB\\VID_152D&PID_0583\\0123456789AB", UsbDeviceId{0x152D, 0x0583}},
+        {"usb\\vid_0bda&pid_9210&mi_00\\6&1c2f&0&0000", UsbDeviceId{0x0BDA, 0x9210}},
+        {"USB\\VID_174C&PID_2362", UsbDeviceId{0x174C, 0x2362}},
+        {"USBSTOR\\DISK&VEN_JMICRON&PROD_TECH\\0123&0", std::nullopt},
+        {"USB\\ROOT_HUB30\\4&1A2B&0&0", std::nullopt},
+        {"USB\\VID_152D&PID_058", std::nullopt},
+        {"USB\\VID_15XD&PID_0583", std::nullopt},
+        {"PCI\\VEN_8086&DEV_A0ED", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseUsbInstanceId(c.Id), c.Ids) << c.Id;
 }
 
 TEST(BytesToText, EndsAtZeroOrLength)

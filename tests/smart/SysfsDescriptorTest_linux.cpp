@@ -114,40 +114,34 @@ std::size_t InquiryRequests(const StoredBlocksDrive& io)
 // identification asked for the page and swapped its byte pairs ("MQSU0B003").
 TEST(SysfsDescriptor, UsbDiskCarriesTheSerialOfItsUsbDevice)
 {
+    const UsbDeviceId bridge{0x46F4, 0x0583};
     const struct {
         const char* Case;
         std::map<std::string, std::string> UsbDevice;
         std::map<std::string, std::string> Scsi;
         std::optional<std::string> Serial;
+        std::optional<UsbDeviceId> Ids;  // of the USB device, never of the root hub above it
     } cases[] = {
-        {"serial of the USB device", {{"idVendor", "46f4\n"}, {"serial", "QMUSB0003\n"}}, {}, "QMUSB0003"},
+        {"serial of the USB device", {{"idVendor", "46f4\n"}, {"idProduct", "0583\n"}, {"serial", "QMUSB0003\n"}}, {},
+         "QMUSB0003", bridge},
         {"before the serial number page", {{"idVendor", "46f4\n"}, {"serial", "QMUSB0003\n"}},
-         {{"vpd_pg80", SerialPage("PAGESERIAL")}}, "QMUSB0003"},
-        {"not the root hub's", {{"idVendor", "46f4\n"}}, {}, std::nullopt},
-        {"the page when the device has none", {{"idVendor", "46f4\n"}}, {{"vpd_pg80", SerialPage("PAGESERIAL")}},
-         "PAGESERIAL"},
-        {"the disk's own serial first", {{"idVendor", "46f4\n"}, {"serial", "QMUSB0003\n"}}, {{"serial", "OWN01\n"}},
-         "OWN01"},
+         {{"vpd_pg80", SerialPage("PAGESERIAL")}}, "QMUSB0003", std::nullopt},
+        {"not the root hub's", {{"idVendor", "46f4\n"}}, {}, std::nullopt, std::nullopt},
+        {"the page when the device has none", {{"idVendor", "46f4\n"}, {"idProduct", "0583\n"}},
+         {{"vpd_pg80", SerialPage("PAGESERIAL")}}, "PAGESERIAL", bridge},
+        {"the disk's own serial first", {{"idVendor", "46f4\n"}, {"idProduct", "58x\n"}, {"serial", "QMUSB0003\n"}},
+         {{"serial", "OWN01\n"}}, "OWN01", std::nullopt},
     };
     for (const auto& c : cases) {
         FakeSysfs sysfs;
         AddUsbStick(sysfs, c.UsbDevice, c.Scsi);
+        sysfs.Write("devices/pci0000:00/0000:00:14.0/usb2/idProduct", "0003\n");
         const StorageDescriptorFields fields = DescribeSysfsDisk(sysfs.Root(), "sdb");
         EXPECT_EQ(fields.BusType, 7) << c.Case;
         EXPECT_EQ(fields.SerialNumber, c.Serial) << c.Case;
         EXPECT_EQ(fields.VendorId, "QMUSB   ") << c.Case;
+        EXPECT_EQ(UsbDeviceIdOfSysfsDisk(sysfs.Root(), "sdb"), c.Ids) << c.Case;
     }
-
-    FakeSysfs sysfs;
-    AddUsbStick(sysfs, {{"idVendor", "46f4\n"}, {"serial", "QMUSB0003\n"}});
-    StoredDrive stick = StoredFrom(DescribeSysfsDisk(sysfs.Root(), "sdb"));
-    stick.Inquiry = std::vector<std::uint8_t>(36, ' ');
-    StoredBlocksDrive io({stick});
-    TDriveResult drive;
-    ASSERT_TRUE(IdentifyDrive(io, 0, "", drive));
-    EXPECT_EQ(drive.SerialNumber, "QMUSB0003");
-    EXPECT_EQ(drive.ErrorText, "");
-    EXPECT_EQ(InquiryRequests(io), 1u) << "the standard INQUIRY only, no serial number page";
 }
 
 // Windows reports "NVMe" as the vendor of an NVMe disk; with it the identification sends no

@@ -135,3 +135,17 @@ StoredDrive NvmeDrive(const HealthLogFields& fields)
     drive.NvmeIdentifyController = NvmeControllerBlock("Samsung SSD 970 EVO Plus 500GB", "S4EVNX0N912345W", "2B2QEXM7");
     return drive;
 }
+
+StoredDrive NvmeBridgedDrive(NvmeBridgeFamily family, UsbDeviceId usbId, const HealthLogFields& fields)
+{
+    StoredDrive drive = BridgedDrive(AtaBridge::Refuses);
+    drive.Identify.reset();
+    drive.SmartData.reset();
+    drive.SmartThresholds.reset();
+    drive.DiskSize = 500107862016;
+    drive.NvmeHealthLog = HealthLogBlock(fields);
+    drive.NvmeIdentifyController = NvmeDrive().NvmeIdentifyController;
+    drive.UsbId = usbId;
+    drive.NvmeBridge = family;
+    return drive;
+}

@@ -54,3 +54,11 @@ std::vector<std::uint8_t> NvmeControllerBlock(const std::string& model, const st
 // An NVMe disk as Windows describes it (vendor "NVMe", the namespace's identifier as serial
 // number) whose driver answers the health log and Identify Controller queries.
 StoredDrive NvmeDrive(const HealthLogFields& fields = {});
+
+// The same NVMe drive in a USB enclosure whose bridge has that USB ID and answers the NVMe admin
+// reads in the commands of `family`, and refuses ATA PASS-THROUGH; the enclosure's descriptor
+// texts and INQUIRY data are BridgedDrive's.
+StoredDrive NvmeBridgedDrive(NvmeBridgeFamily family, UsbDeviceId usbId, const HealthLogFields& fields = {});
+inline constexpr UsbDeviceId Jms583{0x152D, 0x0583};
+inline constexpr UsbDeviceId Rtl9210{0x0BDA, 0x9210};
+inline constexpr UsbDeviceId Asm2362{0x174C, 0x2362};
