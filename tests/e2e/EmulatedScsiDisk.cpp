@@ -75,15 +75,8 @@ EmulatedScsiDisk::EmulatedScsiDisk(DiskIdentity identity, BridgeAnswer bridge)
 
 bool EmulatedScsiDisk::TakesDataOut(std::span<const std::uint8_t> cdb)
 {
-    switch (cdb[0]) {
-    case 0x2A: case 0x8A: case 0x15: case 0x55:  // WRITE (10/16), MODE SELECT (6/10)
-        return true;
-    case 0x85:  // ATA PASS-THROUGH (16 and 12): T_DIR 0 with a transfer length to send
-    case 0xA1:
-        return (cdb[2] & 0x08) == 0 && (cdb[2] & 0x03) != 0;
-    default:
-        return false;
-    }
+    // WRITE (10) and (16), MODE SELECT (6) and (10)
+    return cdb[0] == 0x2A || cdb[0] == 0x8A || cdb[0] == 0x15 || cdb[0] == 0x55;
 }
 
 ScsiReply EmulatedScsiDisk::Answer(std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
@@ -129,6 +122,7 @@ ScsiReply EmulatedScsiDisk::Answer(std::span<const std::uint8_t> cdb, std::span<
         break;
     default:
         reply = bridge_ ? bridge_(cdb, dataOut, dataInLength) : Check(IllegalRequest, InvalidOpcode);
+        reply.Bridged = true;
         break;
     }
     lastSense_ = reply.Status == 0 ? std::vector<std::uint8_t>{} : reply.Sense;

@@ -16,6 +16,7 @@ struct ScsiReply {
     std::uint8_t Status = 0;           // GOOD 00h or CHECK CONDITION 02h
     std::vector<std::uint8_t> Sense;   // for CHECK CONDITION, handed out by REQUEST SENSE
     std::vector<std::uint8_t> DataIn;  // the data the device has for the host
+    bool Bridged = false;              // answered by the bridge, which takes the host's direction
 };
 
 // The bridge's answer to a command block that is no plain disk command; dataInLength is what the
@@ -35,8 +36,8 @@ class EmulatedScsiDisk {
 public:
     EmulatedScsiDisk(DiskIdentity identity, BridgeAnswer bridge);
 
-    // Whether the command moves data from the host to the device (so that a transfer in the other
-    // direction is a phase error).
+    // Whether a command the disk answers itself moves data from the host to the device (so that a
+    // transfer in the other direction is a phase error).
     static bool TakesDataOut(std::span<const std::uint8_t> cdb);
 
     ScsiReply Answer(std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut, std::size_t dataInLength);

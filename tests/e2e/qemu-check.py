@@ -20,7 +20,7 @@ END_LINE = b"===| END DISK Report |" + b"=" * 51
 # bridge that translates ATA PASS-THROUGH ("sat") and an NVMe drive behind a USB bridge that takes
 # its maker's NVMe commands ("usbnvme").
 INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI", "sat": "USB", "usbnvme": "USB"}
-# The disk an emulated bridge gives a drive whose size no IDENTIFY block states (qemu-usb-bridge).
+# The disk an emulated bridge gives a drive whose size no block of its file states (qemu-usb-bridge).
 BRIDGE_DEFAULT_BYTES = 8 * 1048576
 
 
@@ -157,8 +157,8 @@ def identify_model(words):
 
 def blob_identity(path):
     """Model, serial number, size in bytes and NVMe critical warning of a drive file (tagged
-    blocks): from its ATA IDENTIFY block, or from its NVMe Identify Controller block and health
-    log."""
+    blocks): from its ATA IDENTIFY block, or from its NVMe Identify Controller block (total
+    capacity) and health log."""
     data, at, tags = Path(path).read_bytes(), 0, {}
     while at + 8 <= len(data):
         length = int.from_bytes(data[at + 4:at + 8], "big")
@@ -167,7 +167,8 @@ def blob_identity(path):
     if b"IDFY" not in tags:
         controller, health = tags[b"NIDC"], tags.get(b"NHLG", b"\0")
         name = lambda a, b: controller[a:b].decode("latin-1").strip()
-        return name(24, 64), name(4, 24), BRIDGE_DEFAULT_BYTES, health[0]
+        capacity = int.from_bytes(controller[280:288], "little")
+        return name(24, 64), name(4, 24), capacity or BRIDGE_DEFAULT_BYTES, health[0]
     ident = tags[b"IDFY"]
     word = lambda n: int.from_bytes(ident[2 * n:2 * n + 2], "little")
     text = lambda a, b: "".join(chr(word(n) >> 8) + chr(word(n) & 0xFF) for n in range(a, b)).strip()

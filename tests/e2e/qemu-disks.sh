@@ -35,12 +35,19 @@ nvme2_serial="QMNVME0005"; nvme2_bytes=$((5 * 1048576)); nvme2_warning=0x15
 # NAME|BRIDGE|VENDOR-ID|PRODUCT-ID|DRIVE-FILE|USB-SERIAL|INQUIRY-VENDOR|INQUIRY-PRODUCT|SMARTCTL-TYPE
 # The translating JMicron JMS578 and the Initio bridge that takes only the 12-byte form are in
 # smartctl's drive database, which picks the pass-through by USB ID; the Initio bridge that
-# refuses both forms is read as plain SCSI.
+# refuses both forms is read as plain SCSI. One bridge to NVMe of each family our program knows,
+# with its USB ID; and a JMicron bridge to NVMe under an ID the program does not list, which must
+# get none of its maker's commands and is read as plain SCSI.
 blobs=$here/../data/smart-blobs
+nvme_blobs=$here/../data/nvme-blobs
 gadgets=(
     "jms578|sat|152d|0578|$blobs/SAMSUNG_HD501LJ--CR100-12|QMBRIDGE0578|JMicron|Generic|auto"
     "initio1640|sat12|13fd|1640|$blobs/ST9160821AS--3.CLH|QMBRIDGE1640|Initio|Generic|auto"
     "initio1150|none|13fd|1150|$blobs/FUJITSU_MHY2120BH--0085000B|QMBRIDGE1150|Initio|Generic|scsi"
+    "jms583|jmicron|152d|0583|$nvme_blobs/jms583-healthy|QMBRIDGE0583|JMicron|Generic|sntjmicron"
+    "rtl9210|realtek|0bda|9210|$nvme_blobs/rtl9210-worn|QMBRIDGE9210|Realtek|RTL9210|sntrealtek"
+    "asm2362|asmedia|174c|2362|$nvme_blobs/asm2362-hot|QMBRIDGE2362|ASMedia|ASM2362|sntasmedia"
+    "jmunlisted|jmicron|152d|1583|$nvme_blobs/jms583-healthy|QMBRIDGE1583|JMicron|Generic|scsi"
 )
 # Further drives in the tests/data format, each played through a translating bridge.
 if [ -n "${QM_EXTRA_BLOBS:-}" ]; then

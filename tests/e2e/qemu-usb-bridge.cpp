@@ -6,7 +6,9 @@
 //
 //   qemu-usb-bridge FUNCTIONFS-FOLDER LOG-FILE BRIDGE DRIVE-FILE SERIAL VENDOR PRODUCT
 //
-// BRIDGE: sat (ATA PASS-THROUGH in both forms), sat12 (the 12-byte form only), none (refuses both).
+// BRIDGE: sat (ATA PASS-THROUGH in both forms), sat12 (the 12-byte form only), none (refuses both);
+// jmicron, realtek, asmedia (that maker's NVMe commands). DRIVE-FILE: a stored drive in the
+// tagged-block format of tests/data.
 
 #include "EmulatedScsiDisk.h"
 #include "UsbGadgetEndpoints.h"
@@ -14,6 +16,7 @@
 #include "smart/DriveDecode.h"
 #include "smart/StoredBlocksDrive.h"
 #include "smart/StoredBridge.h"
+#include "smart/UsbNvmeBridges.h"
 
 #include <array>
 #include <cstdio>
@@ -36,16 +39,36 @@ std::uint32_t Little32(const std::uint8_t* b)
     return static_cast<std::uint32_t>(b[0] | b[1] << 8 | b[2] << 16) | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
-// The capacity the drive's IDENTIFY block states, read as the program reads it, so that the
-// enclosure's disk has the size of the drive it holds.
-std::uint64_t IdentifiedBlocks(const StoredDrive& drive)
+// The capacity of the drive: the NVMe drive's from its Identify Controller block, the ATA drive's
+// from its IDENTIFY block, read as the program reads it; so the enclosure's disk has the size of
+// the drive it holds.
+std::uint64_t DriveBlocks(const StoredDrive& drive)
 {
+    if (drive.DiskSize >= 512)
+        return drive.DiskSize / 512;
     if (!drive.Identify || drive.Identify->size() < 512)
         return DefaultBlocks;
     TDriveResult identified;
     ApplyIdentifyData(*drive.Identify, identified);
     return identified.TotalSectors > 0 ? static_cast<std::uint64_t>(identified.TotalSectors) : DefaultBlocks;
 }
+
+// What the bridge does: ATA PASS-THROUGH in both forms, the 12-byte form only or neither, or one
+// maker's NVMe commands (whatever USB ID the gadget has, so that an ID the program does not
+// list shows that it never sends them).
+struct BridgeKind {
+    AtaBridge Ata = AtaBridge::Refuses;
+    NvmeBridgeFamily Nvme = NvmeBridgeFamily::None;
+};
+
+const std::map<std::string, BridgeKind> BridgeKinds{
+    {"sat", {AtaBridge::Translates, NvmeBridgeFamily::None}},
+    {"sat12", {AtaBridge::TranslatesTwelveOnly, NvmeBridgeFamily::None}},
+    {"none", {AtaBridge::Refuses, NvmeBridgeFamily::None}},
+    {"jmicron", {AtaBridge::Refuses, NvmeBridgeFamily::JMicron}},
+    {"realtek", {AtaBridge::Refuses, NvmeBridgeFamily::Realtek}},
+    {"asmedia", {AtaBridge::Refuses, NvmeBridgeFamily::ASMedia}},
+};
 
 struct Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -89,8 +112,10 @@ private:
         std::vector<std::uint8_t> dataOut;
         if (!toHost && expected > 0)
             dataOut = ReceiveData(expected);
-        const bool wantsOut = EmulatedScsiDisk::TakesDataOut(cdb);
         ScsiReply reply = disk_.Answer(cdb, dataOut, toHost ? expected : 0);
+        // The makers' commands say their direction nowhere the disk could read; the bridge takes
+        // the one the host gives.
+        const bool wantsOut = reply.Bridged ? !toHost && expected > 0 : EmulatedScsiDisk::TakesDataOut(cdb);
         std::uint8_t status = reply.Status == 0 ? CommandPassed : CommandFailed;
         std::uint32_t residue = 0;
         if (expected == 0) {
@@ -170,15 +195,14 @@ int main(int argc, char** argv)
         return 2;
     }
     try {
-        const std::map<std::string, AtaBridge> bridges{
-            {"sat", AtaBridge::Translates}, {"sat12", AtaBridge::TranslatesTwelveOnly}, {"none", AtaBridge::Refuses}};
-        const auto kind = bridges.find(argv[3]);
-        if (kind == bridges.end()) {
+        const auto kind = BridgeKinds.find(argv[3]);
+        if (kind == BridgeKinds.end()) {
             std::fprintf(stderr, "unknown bridge %s\n", argv[3]);
             return 2;
         }
         StoredDrive drive = LoadSkdumpFile(argv[4]);
-        drive.Bridge = kind->second;
+        drive.Bridge = kind->second.Ata;
+        drive.NvmeBridge = kind->second.Nvme;
         StoredBridgeState state;
         // What is no plain disk command goes to the bridge, as the product's tests meet it.
         const BridgeAnswer bridge = [&](std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
@@ -186,7 +210,7 @@ int main(int argc, char** argv)
             ScsiCommandAnswer answer = AnswerStoredBridge(drive, state, cdb, dataOut, dataInLength);
             return ScsiReply{answer.Status, std::move(answer.Sense), std::move(answer.DataIn)};
         };
-        EmulatedScsiDisk disk({argv[6], argv[7], "0100", argv[5], IdentifiedBlocks(drive)}, bridge);
+        EmulatedScsiDisk disk({argv[6], argv[7], "0100", argv[5], DriveBlocks(drive)}, bridge);
         UsbGadgetEndpoints usb(argv[1]);
         const std::unique_ptr<std::FILE, Closer> log(std::fopen(argv[2], "w"));
         if (!log) {
