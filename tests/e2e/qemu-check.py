@@ -156,9 +156,9 @@ def identify_model(words):
 
 
 def blob_identity(path):
-    """Model, serial number, size in bytes and NVMe critical warning of a drive file (tagged
-    blocks): from its ATA IDENTIFY block, or from its NVMe Identify Controller block (total
-    capacity) and health log."""
+    """Model, serial number, size in bytes, NVMe critical warning and USB ID (VVVV:PPPP, or empty)
+    of a drive file (tagged blocks): from its ATA IDENTIFY block, or from its NVMe Identify
+    Controller block (total capacity), health log and enclosure's USB ID."""
     data, at, tags = Path(path).read_bytes(), 0, {}
     while at + 8 <= len(data):
         length = int.from_bytes(data[at + 4:at + 8], "big")
@@ -168,13 +168,15 @@ def blob_identity(path):
         controller, health = tags[b"NIDC"], tags.get(b"NHLG", b"\0")
         name = lambda a, b: controller[a:b].decode("latin-1").strip()
         capacity = int.from_bytes(controller[280:288], "little")
-        return name(24, 64), name(4, 24), capacity or BRIDGE_DEFAULT_BYTES, health[0]
+        usb = tags.get(b"USBI", b"")
+        usb_id = f"{int.from_bytes(usb[0:2], 'little'):04x}:{int.from_bytes(usb[2:4], 'little'):04x}" if len(usb) >= 4 else ""
+        return name(24, 64), name(4, 24), capacity or BRIDGE_DEFAULT_BYTES, health[0], usb_id
     ident = tags[b"IDFY"]
     word = lambda n: int.from_bytes(ident[2 * n:2 * n + 2], "little")
     text = lambda a, b: "".join(chr(word(n) >> 8) + chr(word(n) & 0xFF) for n in range(a, b)).strip()
     lba48 = word(83) & 0x0400
     blocks = sum(word(100 + k) << (16 * k) for k in range(4)) if lba48 else word(60) | word(61) << 16
-    return text(27, 47), text(10, 20), blocks * 512, 0
+    return text(27, 47), text(10, 20), blocks * 512, 0, ""
 
 
 def identify(disk, sections):
@@ -199,7 +201,7 @@ def main():
                     help="USB-SERIAL=qm-smart-replay's report of the drive file the disk of that USB serial plays")
     ap.add_argument("--bridge", action="append", default=[],
                     help="BOOT:NAME=yes|no: whether the emulated bridge NAME of that boot receives a maker's NVMe command")
-    ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES|CRITICAL-WARNING of a drive file and stop")
+    ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES|CRITICAL-WARNING|USB-ID of a drive file and stop")
     args = ap.parse_args()
     if args.identify_blob:
         print("|".join(str(v) for v in blob_identity(args.identify_blob)))

@@ -49,12 +49,20 @@ gadgets=(
     "asm2362|asmedia|174c|2362|$nvme_blobs/asm2362-hot|QMBRIDGE2362|ASMedia|ASM2362|sntasmedia"
     "jmunlisted|jmicron|152d|1583|$nvme_blobs/jms583-healthy|QMBRIDGE1583|JMicron|Generic|scsi"
 )
-# Further drives in the tests/data format, each played through a translating bridge.
+# Further drives in the tests/data format: an ATA drive played through a translating JMS578, an
+# NVMe drive in the enclosure its file names (USBI), with the bridge family of that USB ID.
 if [ -n "${QM_EXTRA_BLOBS:-}" ]; then
     for f in "$QM_EXTRA_BLOBS"/*; do
         [ -f "$f" ] || continue
         k=${#gadgets[@]}
-        gadgets+=("extra$k|sat|152d|0578|$f|QMEXTRA$(printf %04d "$k")|JMicron|Generic|auto")
+        IFS='|' read -r _ _ _ _ usb_id <<< "$(python3 "$here/qemu-check.py" --identify-blob "$f")"
+        if [ -n "$usb_id" ]; then
+            gadgets+=("extra$k|stored|${usb_id%:*}|${usb_id#*:}|$f|QMEXTRA$(printf %04d "$k")|Enclosure|Generic|auto")
+        elif grep -q IDFY "$f"; then
+            gadgets+=("extra$k|sat|152d|0578|$f|QMEXTRA$(printf %04d "$k")|JMicron|Generic|auto")
+        else
+            log "skipped $f: an NVMe drive without the USB ID of its enclosure (USBI)"
+        fi
     done
 fi
 
@@ -249,25 +257,25 @@ done
 # What each emulated bridge's disk must show: one read as plain SCSI (a bridge that refuses ATA
 # PASS-THROUGH, or one to NVMe whose USB ID the program does not list) the USB disk without SMART
 # and never a maker's NVMe command; a translating bridge the drive's IDENTIFY identity and SMART,
-# the very blocks qm-smart-replay makes of the same file; a listed bridge to NVMe the drive's
-# Identify Controller identity and health log, through its maker's commands.
+# a listed bridge to NVMe the drive's Identify Controller identity and health log, through its
+# maker's commands; both the very blocks qm-smart-replay makes of the same file.
 gadget_checks=()
 [ ${#gadgets[@]} -eq 0 ] || gadget_checks+=(--boot "usb=$work/usb.log")
 for g in "${gadgets[@]}"; do
     IFS='|' read -r name bridge _ _ drive serial vendor product type <<< "$g"
-    IFS='|' read -r model drive_serial bytes warning <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
+    IFS='|' read -r model drive_serial bytes warning _ <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
     makers=no
     if [ "$type" = scsi ]; then
         gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512:0:$serial")
     elif [ "$bridge" = sat ] || [ "$bridge" = sat12 ]; then
         gadget_checks+=(--disk "usb:sat:$model:$drive_serial:$bytes:512/512:0:$serial")
-        if [ -x "$build/tools/qm-smart-replay" ]; then
-            "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
-            gadget_checks+=(--replay "$serial=$work/replay-$name.txt")
-        fi
     else
         gadget_checks+=(--disk "usb:usbnvme:$model:$drive_serial:$bytes:512/512:$warning:$serial")
         makers=yes
+    fi
+    if [ "$type" != scsi ] && [ -x "$build/tools/qm-smart-replay" ]; then
+        "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
+        gadget_checks+=(--replay "$serial=$work/replay-$name.txt")
     fi
     gadget_checks+=(--bridge "usb:$name=$makers")
 done

@@ -7,7 +7,8 @@
 //   qemu-usb-bridge FUNCTIONFS-FOLDER LOG-FILE BRIDGE DRIVE-FILE SERIAL VENDOR PRODUCT
 //
 // BRIDGE: sat (ATA PASS-THROUGH in both forms), sat12 (the 12-byte form only), none (refuses both);
-// jmicron, realtek, asmedia (that maker's NVMe commands). DRIVE-FILE: a stored drive in the
+// jmicron, realtek, asmedia (that maker's NVMe commands); stored (the family of the USB ID in the
+// drive file, ATA PASS-THROUGH in both forms). DRIVE-FILE: a stored drive in the
 // tagged-block format of tests/data.
 
 #include "EmulatedScsiDisk.h"
@@ -23,6 +24,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -58,13 +60,14 @@ std::uint64_t DriveBlocks(const StoredDrive& drive)
 // list shows that it never sends them).
 struct BridgeKind {
     AtaBridge Ata = AtaBridge::Refuses;
-    NvmeBridgeFamily Nvme = NvmeBridgeFamily::None;
+    std::optional<NvmeBridgeFamily> Nvme;  // none: the family the drive file's USB ID has
 };
 
 const std::map<std::string, BridgeKind> BridgeKinds{
     {"sat", {AtaBridge::Translates, NvmeBridgeFamily::None}},
     {"sat12", {AtaBridge::TranslatesTwelveOnly, NvmeBridgeFamily::None}},
     {"none", {AtaBridge::Refuses, NvmeBridgeFamily::None}},
+    {"stored", {AtaBridge::Translates, std::nullopt}},
     {"jmicron", {AtaBridge::Refuses, NvmeBridgeFamily::JMicron}},
     {"realtek", {AtaBridge::Refuses, NvmeBridgeFamily::Realtek}},
     {"asmedia", {AtaBridge::Refuses, NvmeBridgeFamily::ASMedia}},
@@ -202,7 +205,7 @@ int main(int argc, char** argv)
         }
         StoredDrive drive = LoadSkdumpFile(argv[4]);
         drive.Bridge = kind->second.Ata;
-        drive.NvmeBridge = kind->second.Nvme;
+        drive.NvmeBridge = kind->second.Nvme.value_or(drive.NvmeBridge);
         StoredBridgeState state;
         // What is no plain disk command goes to the bridge, as the product's tests meet it.
         const BridgeAnswer bridge = [&](std::span<const std::uint8_t> cdb, std::span<const std::uint8_t> dataOut,
