@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Runs the Linux drive back end and the sysfs inventory against a real kernel's storage paths:
 # a Debian kernel boots under QEMU (software emulation only) with emulated AHCI, PIIX IDE, USB
-# and NVMe disks (one of them with critical warnings set), runs qm-disks, qm-smart-report,
-# qm-smart-run and smartctl in the guest, and the console output is checked against what smartctl
-# read from the same disks in the same boot.
+# and NVMe disks (one of them with critical warnings set), and in a third guest with USB disk
+# enclosures of our own (qemu-usb-bridge behind the kernel's dummy_hcd: ATA and NVMe drives from
+# tests/data behind bridges of several kinds), runs qm-disks, qm-smart-report, qm-smart-run and
+# smartctl in the guest, and the console output is checked against what smartctl read from the
+# same disks in the same boot.
 #
 #   qemu-disks.sh BUILD_DIR
 #
 # Everything it makes (kernel, initramfs, disk images, console logs) goes to BUILD_DIR/e2e-qemu.
 # Exit 77 (skipped) only when a needed package is missing and cannot be installed without root.
 # QM_E2E_STAND_IN=1 boots the guests even when the qm- programs are not built (smartctl only).
+# QM_EXTRA_BLOBS=FOLDER plays every drive file in FOLDER through an emulated enclosure as well.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
