@@ -16,7 +16,12 @@ from pathlib import Path
 
 HEADER = b"Id;Attribute_Name;State;Current;Worst;Threshold;Raw_Value;Pre_Fail;Events;Error Rate"
 END_LINE = b"===| END DISK Report |" + b"=" * 51
-INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI"}
+# Kinds of disk: ATA on an ATA bus, a USB disk without SMART, NVMe, an ATA drive behind a USB
+# bridge that translates ATA PASS-THROUGH ("sat") and an NVMe drive behind a USB bridge that takes
+# its maker's NVMe commands ("usbnvme").
+INTERFACE = {"ata": "IDE", "usb": "USB", "nvme": "SCSI", "sat": "USB", "usbnvme": "USB"}
+# The disk an emulated bridge gives a drive whose size no block of its file states (qemu-usb-bridge).
+BRIDGE_DEFAULT_BYTES = 8 * 1048576
 
 
 class Checks:
@@ -150,6 +155,30 @@ def identify_model(words):
     return "".join(chr(v >> 8) + chr(v & 0xFF) for v in w[27:47]).strip()
 
 
+def blob_identity(path):
+    """Model, serial number, size in bytes, NVMe critical warning and USB ID (VVVV:PPPP, or empty)
+    of a drive file (tagged blocks): from its ATA IDENTIFY block, or from its NVMe Identify
+    Controller block (total capacity), health log and enclosure's USB ID."""
+    data, at, tags = Path(path).read_bytes(), 0, {}
+    while at + 8 <= len(data):
+        length = int.from_bytes(data[at + 4:at + 8], "big")
+        tags[data[at:at + 4]] = data[at + 8:at + 8 + length]
+        at += 8 + length
+    if b"IDFY" not in tags:
+        controller, health = tags[b"NIDC"], tags.get(b"NHLG", b"\0")
+        name = lambda a, b: controller[a:b].decode("latin-1").strip()
+        capacity = int.from_bytes(controller[280:288], "little")
+        usb = tags.get(b"USBI", b"")
+        usb_id = f"{int.from_bytes(usb[0:2], 'little'):04x}:{int.from_bytes(usb[2:4], 'little'):04x}" if len(usb) >= 4 else ""
+        return name(24, 64), name(4, 24), capacity or BRIDGE_DEFAULT_BYTES, health[0], usb_id
+    ident = tags[b"IDFY"]
+    word = lambda n: int.from_bytes(ident[2 * n:2 * n + 2], "little")
+    text = lambda a, b: "".join(chr(word(n) >> 8) + chr(word(n) & 0xFF) for n in range(a, b)).strip()
+    lba48 = word(83) & 0x0400
+    blocks = sum(word(100 + k) << (16 * k) for k in range(4)) if lba48 else word(60) | word(61) << 16
+    return text(27, 47), text(10, 20), blocks * 512, 0, ""
+
+
 def identify(disk, sections):
     """Which configured disk a guest disk is, by what smartctl read from it."""
     info = "\n".join(sections.get(f"smartctl-i-{disk}", ([], None))[0])
@@ -165,15 +194,24 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--boot", action="append", default=[], help="NAME=console log")
     ap.add_argument("--disk", action="append", default=[],
-                    help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL[:CRITICAL-WARNING]")
+                    help="BOOT:KIND:MODEL:SERIAL:BYTES:LOGICAL/PHYSICAL[:CRITICAL-WARNING[:USB-SERIAL]]")
     ap.add_argument("--tools", type=int, default=2, help="0 when the guest ran no qm- tool")
     ap.add_argument("--out", help="folder for the decoded reports")
+    ap.add_argument("--replay", action="append", default=[],
+                    help="USB-SERIAL=qm-smart-replay's report of the drive file the disk of that USB serial plays")
+    ap.add_argument("--bridge", action="append", default=[],
+                    help="BOOT:NAME=yes|no: whether the emulated bridge NAME of that boot receives a maker's NVMe command")
+    ap.add_argument("--identify-blob", help="print MODEL|SERIAL|BYTES|CRITICAL-WARNING|USB-ID of a drive file and stop")
     args = ap.parse_args()
+    if args.identify_blob:
+        print("|".join(str(v) for v in blob_identity(args.identify_blob)))
+        return 0
+    replays = dict(r.split("=", 1) for r in args.replay)
 
     checks = Checks()
     for boot in args.boot:
         name, log = boot.split("=", 1)
-        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors", "warning"), d.split(":")[1:]))
+        configured = [dict(zip(("kind", "model", "serial", "bytes", "sectors", "warning", "usb"), d.split(":")[1:]))
                       for d in args.disk if d.split(":", 1)[0] == name]
         for c in configured:
             c["bytes"] = int(c["bytes"])
@@ -203,28 +241,60 @@ def main():
         order = []
         for disk in disks:
             got = identify(disk, sections)
+            # An emulated bridge's disk is known by its USB serial: two drive files may hold the
+            # same drive.
+            usb_serial = next((f[12:-1] for f in sections.get(f"sysfs-{disk}", ([], None))[0]
+                               if f.startswith("usb_serial=[")), None)
             match = None
-            for c in configured:
-                if c["kind"] == "ata" and got.get("model") == c["model"]:
+            for c in (c for c in configured if all(c is not m for _, m in order)):
+                if c.get("usb") is not None and c["usb"] != usb_serial:
+                    continue
+                if c["kind"] in ("ata", "sat") and got.get("model") == c["model"] and got.get("serial") == c["serial"]:
                     match = c
                 elif c["kind"] == "usb" and f'{got.get("vendor", "")} {got.get("product", "")}' == c["model"]:
                     match = c
                 elif c["kind"] == "nvme" and disk.startswith("nvme") and got.get("serial") == c["serial"]:
+                    match = c
+                elif c["kind"] == "usbnvme" and got.get("serial") == c["serial"]:
                     match = c
             if checks.expect(match is not None, f"{disk} is a configured disk", f"smartctl saw {got}"):
                 checks.expect(got.get("serial") == match["serial"], f"{disk}: smartctl reads serial {match['serial']}",
                               f"got {got.get('serial')!r}")
             order.append((disk, match))
 
+        check_bridge_logs(checks, sections, dict(b.split(":", 1)[1].split("=", 1) for b in args.bridge
+                                                 if b.split(":", 1)[0] == name))
         if args.tools == 0:
             continue
         check_inventory(checks, name, sections, order)
         check_identify(checks, sections, order)
-        check_report(checks, name, sections, order, args.out)
+        check_report(checks, name, sections, order, args.out, replays)
         check_console_run(checks, name, sections, order, args.out)
 
     print(f"{checks.passed} passed, {checks.failed} failed")
     return 1 if checks.failed else 0
+
+
+def maker_command(cdb):
+    """Whether a logged command block is one of the makers' NVMe pass-through blocks: Realtek's E4h,
+    ASMedia's E6h, or JMicron's 12-byte block with the admin flag in byte 1 (which ATA
+    PASS-THROUGH (12) never sets: our program sends no multiple count)."""
+    return cdb[0] in (0xE4, 0xE6) or (cdb[0] == 0xA1 and len(cdb) == 12 and cdb[1] & 0x80 != 0)
+
+
+def check_bridge_logs(checks, sections, bridges):
+    """The command blocks each emulated bridge received: a bridge whose USB ID is outside the
+    program's table of NVMe bridges never gets a maker's command."""
+    for name, allowed in bridges.items():
+        body, _ = sections.get(f"bridge-{name}", ([], None))
+        blocks = [[int(x, 16) for x in line.split()[1:-2]] for line in body if line.startswith("cdb ")]
+        makers = [b for b in blocks if maker_command(b)]
+        print(f"  bridge {name}: {len(blocks)} command blocks, {len(makers)} of them a maker's NVMe command")
+        if allowed == "no":
+            checks.expect(blocks and not makers, f"bridge {name} (USB ID outside the NVMe bridge table) receives no "
+                          "maker's command", " ".join(f"{x:02x}" for x in (makers[0] if makers else [])))
+        else:
+            checks.expect(len(makers) > 0, f"bridge {name} receives its maker's NVMe commands")
 
 
 def check_console_run(checks, name, sections, order, out):
@@ -297,7 +367,7 @@ def check_identify(checks, sections, order):
     for n, ((disk, c), d) in enumerate(zip(order, drives)):
         if c is None:
             continue
-        if c["kind"] == "ata":
+        if c["kind"] in ("ata", "sat"):
             checks.expect(d.get("SmartEnabled") == 1 and d.get("ModelNumber") == c["model"] and
                           d.get("DiskBytes") == c["bytes"], f"drive {n} ({disk}) identified through ATA IDENTIFY",
                           f"{d}")
@@ -322,6 +392,15 @@ def check_identify(checks, sections, order):
                           f"{d.get('ModelNumber')!r} {d.get('SerialNumber')!r} {d.get('FirmwareRev')!r} != {got}")
             checks.expect(d.get("ErrorText") == "", f"drive {n} ({disk}) identified without a failed request",
                           repr(d.get("ErrorText")))
+        elif c["kind"] == "usbnvme":
+            # Behind a bridge the maker's commands bring Identify Controller and the health log.
+            got = identify(disk, sections)
+            checks.expect(d.get("SmartEnabled") == 1 and d.get("DiskBytes") == c["bytes"],
+                          f"drive {n} ({disk}) has its size and SMART (the health log through its bridge)", f"{d}")
+            checks.expect((d.get("ModelNumber"), d.get("SerialNumber"), d.get("FirmwareRev")) ==
+                          (got.get("nvme_model"), c["serial"], got.get("firmware")),
+                          f"drive {n} ({disk}) model, serial and firmware of Identify Controller through its bridge",
+                          f"{d.get('ModelNumber')!r} {d.get('SerialNumber')!r} {d.get('FirmwareRev')!r} != {got}")
         if c["kind"] == "usb":
             checks.expect(d.get("SmartEnabled") == 0 and d.get("DiskBytes") == c["bytes"],
                           f"drive {n} ({disk}) has its size and no SMART", f"{d}")
@@ -335,7 +414,7 @@ def check_identify(checks, sections, order):
                       str(sectors))
 
 
-def check_report(checks, name, sections, order, out):
+def check_report(checks, name, sections, order, out, replays):
     body, rc = sections.get("qm-smart-report", ([], None))
     checks.expect(rc == 0, "qm-smart-report exits 0", f"rc={rc} stderr={sections.get('qm-smart-report-stderr', ([], 0))[0]}")
     data = base64.b64decode("".join(body))
@@ -368,11 +447,15 @@ def check_report(checks, name, sections, order, out):
             continue
         size = format_size(c["bytes"]).encode()
         smartctl_a = sections.get(f"smartctl-A-{disk}", ([], None))[0]
-        if c["kind"] == "ata":
+        if c.get("usb") in replays:
+            replayed = Path(replays[c["usb"]]).read_bytes().split(b"\r\n")[1:-2]
+            checks.expect(rest == replayed, f"block {n} ({disk}) is qm-smart-replay's block of the same drive file",
+                          f"{rest!r} != {replayed!r}")
+        if c["kind"] in ("ata", "sat"):
             drive = f"Model: {c['model']}, Serial: {c['serial']}, Size = ".encode() + size
             checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))
             check_attributes(checks, n, disk, rest[1:], smartctl_rows(smartctl_a))
-        elif c["kind"] == "nvme":
+        elif c["kind"] in ("nvme", "usbnvme"):
             model = identify(disk, sections).get("nvme_model", "")
             drive = f"Model: {model}, Serial: {c['serial']}, Size = ".encode() + size
             checks.expect(rest[0] == drive, f"block {n} ({disk}) drive line", repr(rest[0]))

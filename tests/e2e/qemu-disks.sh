@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Runs the Linux drive back end and the sysfs inventory against a real kernel's storage paths:
 # a Debian kernel boots under QEMU (software emulation only) with emulated AHCI, PIIX IDE, USB
-# and NVMe disks (one of them with critical warnings set), runs qm-disks, qm-smart-report,
-# qm-smart-run and smartctl in the guest, and the console output is checked against what smartctl
-# read from the same disks in the same boot.
+# and NVMe disks (one of them with critical warnings set), and in a third guest with USB disk
+# enclosures of our own (qemu-usb-bridge behind the kernel's dummy_hcd: ATA and NVMe drives from
+# tests/data behind bridges of several kinds), runs qm-disks, qm-smart-report, qm-smart-run and
+# smartctl in the guest, and the console output is checked against what smartctl read from the
+# same disks in the same boot.
 #
 #   qemu-disks.sh BUILD_DIR
 #
 # Everything it makes (kernel, initramfs, disk images, console logs) goes to BUILD_DIR/e2e-qemu.
 # Exit 77 (skipped) only when a needed package is missing and cannot be installed without root.
 # QM_E2E_STAND_IN=1 boots the guests even when the qm- programs are not built (smartctl only).
+# QM_EXTRA_BLOBS=FOLDER plays every drive file in FOLDER through an emulated enclosure as well.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +33,41 @@ nvme_serial="QMNVME0004"; nvme_bytes=$((4 * 1048576))
 # The second NVMe disk reports critical warnings: spare below threshold, reliability degraded,
 # volatile memory backup failed.
 nvme2_serial="QMNVME0005"; nvme2_bytes=$((5 * 1048576)); nvme2_warning=0x15
+
+# The emulated USB bridges (qemu-usb-bridge behind dummy_hcd), one line each:
+# NAME|BRIDGE|VENDOR-ID|PRODUCT-ID|DRIVE-FILE|USB-SERIAL|INQUIRY-VENDOR|INQUIRY-PRODUCT|SMARTCTL-TYPE
+# The translating JMicron JMS578 and the Initio bridge that takes only the 12-byte form are in
+# smartctl's drive database, which picks the pass-through by USB ID; the Initio bridge that
+# refuses both forms is read as plain SCSI. One bridge to NVMe of each family our program knows,
+# with its USB ID; and a JMicron bridge to NVMe under an ID the program does not list, which must
+# get none of its maker's commands and is read as plain SCSI.
+blobs=$here/../data/smart-blobs
+nvme_blobs=$here/../data/nvme-blobs
+gadgets=(
+    "jms578|sat|152d|0578|$blobs/SAMSUNG_HD501LJ--CR100-12|QMBRIDGE0578|JMicron|Generic|auto"
+    "initio1640|sat12|13fd|1640|$blobs/ST9160821AS--3.CLH|QMBRIDGE1640|Initio|Generic|auto"
+    "initio1150|none|13fd|1150|$blobs/FUJITSU_MHY2120BH--0085000B|QMBRIDGE1150|Initio|Generic|scsi"
+    "jms583|jmicron|152d|0583|$nvme_blobs/jms583-healthy|QMBRIDGE0583|JMicron|Generic|sntjmicron"
+    "rtl9210|realtek|0bda|9210|$nvme_blobs/rtl9210-worn|QMBRIDGE9210|Realtek|RTL9210|sntrealtek"
+    "asm2362|asmedia|174c|2362|$nvme_blobs/asm2362-hot|QMBRIDGE2362|ASMedia|ASM2362|sntasmedia"
+    "jmunlisted|jmicron|152d|1583|$nvme_blobs/jms583-healthy|QMBRIDGE1583|JMicron|Generic|scsi"
+)
+# Further drives in the tests/data format: an ATA drive played through a translating JMS578, an
+# NVMe drive in the enclosure its file names (USBI), with the bridge family of that USB ID.
+if [ -n "${QM_EXTRA_BLOBS:-}" ]; then
+    for f in "$QM_EXTRA_BLOBS"/*; do
+        [ -f "$f" ] || continue
+        k=${#gadgets[@]}
+        IFS='|' read -r _ _ _ _ usb_id <<< "$(python3 "$here/qemu-check.py" --identify-blob "$f")"
+        if [ -n "$usb_id" ]; then
+            gadgets+=("extra$k|stored|${usb_id%:*}|${usb_id#*:}|$f|QMEXTRA$(printf %04d "$k")|Enclosure|Generic|auto")
+        elif grep -q IDFY "$f"; then
+            gadgets+=("extra$k|sat|152d|0578|$f|QMEXTRA$(printf %04d "$k")|JMicron|Generic|auto")
+        else
+            log "skipped $f: an NVMe drive without the USB ID of its enclosure (USBI)"
+        fi
+    done
+fi
 
 log() { printf '[qemu-disks %s] %s\n' "$(date +%T)" "$*"; }
 
@@ -106,6 +144,25 @@ build_initramfs() {
         cp "$path" "$root/lib/modules/"
         basename "$path" >> "$root/etc/qm-modules"
     done
+    # The USB device side for the emulated bridges, loaded only in the boot that makes them.
+    for m in dummy_hcd usb_f_fs; do
+        PATH=$PATH:/usr/sbin:/sbin modprobe -d "$kdir" -S "$kver" --show-depends "$m" | awk '$1 == "insmod" { print $2 }'
+    done | awk '!seen[$0]++' | while read -r path; do
+        grep -qx "$(basename "$path")" "$root/etc/qm-modules" && continue
+        cp "$path" "$root/lib/modules/"
+        basename "$path" >> "$root/etc/qm-gadget-modules"
+    done
+    mkdir -p "$root/drives"
+    : > "$root/etc/qm-gadgets"
+    local g fields
+    for g in "${gadgets[@]}"; do
+        IFS='|' read -ra fields <<< "$g"
+        cp "${fields[4]}" "$root/drives/${fields[0]}"
+        fields[4]=${fields[0]}
+        (IFS='|'; echo "${fields[*]}") >> "$root/etc/qm-gadgets"
+    done
+    cp "$here/qemu-gadgets.sh" "$root/bin/qm-gadgets"
+    [ ${#gadgets[@]} -eq 0 ] || copy_program "$bridge_program"
 
     copy_program "$(PATH=$PATH:/usr/sbin:/sbin command -v smartctl)"
     local tool
@@ -117,7 +174,8 @@ build_initramfs() {
 
 # --- boots ---------------------------------------------------------------------------------
 # boot NAME DISKCOUNT GUEST-ARGS QEMU-ARGS...: software emulation, serial console to NAME.log,
-# no reboot.
+# no reboot. On a busy host the emulated timer can miss the kernel's check of the IO-APIC timer
+# path, which then panics; no_timer_check skips that check, as for any virtual machine.
 boot() {
     local name=$1 disks=$2 guest=$3 start rc=0
     shift 3
@@ -125,7 +183,7 @@ boot() {
     timeout 300 qemu-system-x86_64 -accel tcg -m 512 -smp 1 -nodefaults -display none -no-reboot \
         -serial "file:$work/$name.log" \
         -kernel "$vmlinuz" -initrd "$work/initramfs.gz" \
-        -append "console=ttyS0 panic=-1 loglevel=4 qm.disks=$disks $guest" "$@" \
+        -append "console=ttyS0 panic=-1 loglevel=4 no_timer_check qm.disks=$disks $guest" "$@" \
         > "$work/$name.qemu.out" 2>&1 || rc=$?
     echo "$rc $(( $(date +%s) - start ))" > "$work/$name.status"
 }
@@ -145,6 +203,12 @@ for t in tools/qm-disks tools/qm-smart-report tools/qm-smart-run tests/e2e/qemu-
         exit 1
     fi
 done
+# The emulated bridges need their emulator; a stand-in run without it boots no bridges.
+bridge_program=$build/tests/e2e/qemu-usb-bridge
+if [ ! -x "$bridge_program" ]; then
+    [ "${QM_E2E_STAND_IN:-0}" = 1 ] || { echo "$bridge_program is not built" >&2; exit 1; }
+    gadgets=()
+fi
 t0=$(date +%s)
 fetch_kernel
 build_initramfs
@@ -168,7 +232,6 @@ boot q35 4 qm.smartoff=QMAHCI0001 -M q35 \
     -device "nvme,drive=nvme,serial=$nvme_serial,logical_block_size=4096,physical_block_size=4096" \
     -drive "if=none,id=nvme2,file=$work/nvme2.img,format=raw" \
     -device "nvme,drive=nvme2,serial=$nvme2_serial,smart_critical_warning=$nvme2_warning" &
-q35_pid=$!
 # pc: the PIIX IDE controller with one slave alone on each channel. The channels are probed in
 # either order, but drive 0 is always a slave while its drive number selects the master in the
 # drive/head register: the kernel has to put the right device bit. SMART is switched off on the
@@ -178,14 +241,46 @@ boot pc 2 "qm.smartoff=$piix_serial" -M pc \
     -device "ide-hd,drive=piix,bus=ide.0,unit=1,model=$piix_model,serial=$piix_serial" \
     -drive "if=none,id=piix2,file=$work/piix2.img,format=raw" \
     -device "ide-hd,drive=piix2,bus=ide.1,unit=1,model=$piix2_model,serial=$piix2_serial" &
-pc_pid=$!
-wait "$q35_pid" "$pc_pid"
+# usb: no storage controller at all; the disks are the emulated USB bridges, which the guest's
+# kernel makes itself (dummy_hcd), so everything reaches them through its SCSI and USB stack.
+boots=(q35 pc)
+if [ ${#gadgets[@]} -gt 0 ]; then
+    boot usb "${#gadgets[@]}" qm.gadgets=1 -M pc &
+    boots+=(usb)
+fi
+wait
 
 status=0
-for name in q35 pc; do
+for name in "${boots[@]}"; do
     read -r rc secs < "$work/$name.status"
     log "boot $name: qemu exit $rc after $secs s, console in $work/$name.log"
     [ "$rc" -eq 0 ] || { status=1; cat "$work/$name.qemu.out" >&2; }
+done
+
+# What each emulated bridge's disk must show: one read as plain SCSI (a bridge that refuses ATA
+# PASS-THROUGH, or one to NVMe whose USB ID the program does not list) the USB disk without SMART
+# and never a maker's NVMe command; a translating bridge the drive's IDENTIFY identity and SMART,
+# a listed bridge to NVMe the drive's Identify Controller identity and health log, through its
+# maker's commands; both the very blocks qm-smart-replay makes of the same file.
+gadget_checks=()
+[ ${#gadgets[@]} -eq 0 ] || gadget_checks+=(--boot "usb=$work/usb.log")
+for g in "${gadgets[@]}"; do
+    IFS='|' read -r name bridge _ _ drive serial vendor product type <<< "$g"
+    IFS='|' read -r model drive_serial bytes warning _ <<< "$(python3 "$here/qemu-check.py" --identify-blob "$drive")"
+    makers=no
+    if [ "$type" = scsi ]; then
+        gadget_checks+=(--disk "usb:usb:$vendor $product:$serial:$bytes:512/512:0:$serial")
+    elif [ "$bridge" = sat ] || [ "$bridge" = sat12 ]; then
+        gadget_checks+=(--disk "usb:sat:$model:$drive_serial:$bytes:512/512:0:$serial")
+    else
+        gadget_checks+=(--disk "usb:usbnvme:$model:$drive_serial:$bytes:512/512:$warning:$serial")
+        makers=yes
+    fi
+    if [ "$type" != scsi ] && [ -x "$build/tools/qm-smart-replay" ]; then
+        "$build/tools/qm-smart-replay" --bus usb "$drive" > "$work/replay-$name.txt"
+        gadget_checks+=(--replay "$serial=$work/replay-$name.txt")
+    fi
+    gadget_checks+=(--bridge "usb:$name=$makers")
 done
 
 python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
@@ -196,6 +291,7 @@ python3 "$here/qemu-check.py" --out "$work" --tools "${#tools[@]}" \
     --disk "q35:nvme::$nvme2_serial:$nvme2_bytes:512/512:$nvme2_warning" \
     --boot "pc=$work/pc.log" \
     --disk "pc:ata:$piix_model:$piix_serial:$piix_bytes:512/512" \
-    --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" || status=1
+    --disk "pc:ata:$piix2_model:$piix2_serial:$piix2_bytes:512/512" \
+    "${gadget_checks[@]}" || status=1
 log "total $(( $(date +%s) - t0 )) s"
 exit "$status"

@@ -10,10 +10,12 @@ mount -t devtmpfs devtmpfs /dev
 
 want=0
 smartoff=
+gadgets=0
 for arg in $(cat /proc/cmdline); do
     case "$arg" in
     qm.disks=*) want=${arg#qm.disks=} ;;
     qm.smartoff=*) smartoff=$(echo "${arg#qm.smartoff=}" | tr , ' ') ;;
+    qm.gadgets=1) gadgets=1 ;;
     esac
 done
 
@@ -37,6 +39,8 @@ while read -r module; do
     # its generic sibling in the list takes over.
     insmod "/lib/modules/$module" 2>/dev/null || echo "@@ NOLOAD $module"
 done < /etc/qm-modules
+# The emulated USB bridges (qemu-gadgets.sh), in the boot that asks for them.
+[ "$gadgets" = 1 ] && sh /bin/qm-gadgets
 
 waited=0
 while [ "$(whole_disks | wc -l)" -lt "$want" ] && [ "$waited" -lt 180 ]; do
@@ -73,9 +77,14 @@ for d in $(whole_disks); do
         ;;
     esac
     echo "@@ END sysfs-$d"
-    # smartctl does not know QEMU's USB bridge; plain SCSI reads its identity.
+    # smartctl does not know QEMU's USB bridge; plain SCSI reads its identity. An emulated bridge
+    # says how smartctl is to reach its drive.
     type=auto
     case "$(readlink -f "/sys/block/$d")" in */usb*) type=scsi ;; esac
+    if [ "$usb" != / ]; then
+        bridged=$(awk -F'|' -v s="$(cat "$usb/serial")" '$6 == s { print $9 }' /etc/qm-gadgets 2>/dev/null)
+        [ -n "$bridged" ] && type=$bridged
+    fi
     echo "@@ BEGIN smartctl-i-$d"
     timeout 60 smartctl -d "$type" -i "/dev/$d"
     echo "@@ END smartctl-i-$d rc=$?"
@@ -109,6 +118,16 @@ for tool in qm-disks qemu-identify qm-smart-report qm-smart-run; do
     echo "@@ BEGIN $tool-stderr"
     cat "/tmp/$tool.err"
     echo "@@ END $tool-stderr"
+done
+
+# Every command block each emulated bridge received.
+for log in /tmp/bridge-*.log; do
+    [ -e "$log" ] || continue
+    name=${log#/tmp/bridge-}
+    name=${name%.log}
+    echo "@@ BEGIN bridge-$name"
+    cat "$log" "/tmp/bridge-$name.err"
+    echo "@@ END bridge-$name"
 done
 
 echo "@@ STAGE done $(cut -d' ' -f1 /proc/uptime)"
