@@ -17,14 +17,7 @@ constexpr std::uint8_t DeviceBit = 0x10;
 
 constexpr std::uint16_t DriverMask = 0x0F;
 constexpr std::uint16_t DriverSense = 0x08;
-constexpr std::uint8_t SenseKeyNone = 0x00;
-constexpr std::uint8_t SenseKeyRecovered = 0x01;
-constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
 constexpr std::uint8_t AtaStatusReturnDescriptor = 0x09;
-constexpr std::uint8_t AtaStatusError = 0x01;
-constexpr std::uint8_t AtaStatusDeviceFault = 0x20;
-constexpr std::uint8_t AtaStatusReady = 0x50;
-constexpr std::uint8_t AtaErrorAbort = 0x04;
 
 struct SenseData {
     bool Known = false;  // fixed or descriptor format, long enough to hold the key
@@ -149,19 +142,19 @@ AtaOutcome DecodeAtaOutcome(std::uint8_t scsiStatus, std::uint16_t hostStatus, s
     // The sense key says whether the translator ran the command; the registers it returns say
     // how the drive ended it. A translator that refuses a form may still fill in a status
     // descriptor (often 50h), which must not make the refusal a success.
-    const bool ran = parsed.Known ? parsed.Key == SenseKeyNone || parsed.Key == SenseKeyRecovered
+    const bool ran = parsed.Known ? parsed.Key == scsi::SenseKeyNone || parsed.Key == scsi::SenseKeyRecovered
                                   : scsiStatus == scsi::StatusGood;
     if (ran) {
-        outcome.Status = parsed.AtaStatus.value_or(AtaStatusReady);
+        outcome.Status = parsed.AtaStatus.value_or(ata::StatusReady);
         outcome.Error = parsed.AtaError.value_or(0);
-        outcome.Completed = (outcome.Status & (AtaStatusError | AtaStatusDeviceFault)) == 0;
+        outcome.Completed = (outcome.Status & (ata::StatusError | ata::StatusDeviceFault)) == 0;
         return outcome;
     }
     // ILLEGAL REQUEST: the translator refused the CDB (its opcode or a field), so the command
     // never reached the drive in this form. Any other key (ABORTED COMMAND, NOT READY, ...) means
     // the drive or the bridge ran it and it failed: another form would fare no better.
-    outcome.FormRefused = parsed.Known && parsed.Key == SenseKeyIllegalRequest;
-    outcome.Error = parsed.AtaError.value_or(AtaErrorAbort);
-    outcome.Status = parsed.AtaStatus.value_or(AtaStatusReady | AtaStatusError);
+    outcome.FormRefused = parsed.Known && parsed.Key == scsi::SenseKeyIllegalRequest;
+    outcome.Error = parsed.AtaError.value_or(ata::ErrorAbort);
+    outcome.Status = parsed.AtaStatus.value_or(ata::StatusReady | ata::StatusError);
     return outcome;
 }

@@ -102,6 +102,11 @@ inline constexpr std::uint8_t SmartCylLow = 0x4F;
 inline constexpr std::uint8_t SmartCylHigh = 0xC2;
 // Driver error code for a command the drive rejected ("Error from IDE controller").
 inline constexpr std::uint8_t DriverErrorIde = 1;
+// The status and error register bits that a command's outcome is judged by.
+inline constexpr std::uint8_t StatusError = 0x01;
+inline constexpr std::uint8_t StatusDeviceFault = 0x20;
+inline constexpr std::uint8_t StatusReady = 0x50;  // DRDY and DSC: done, nothing wrong
+inline constexpr std::uint8_t ErrorAbort = 0x04;
 } // namespace ata
 
 // DISK_GEOMETRY_EX.
@@ -214,6 +219,16 @@ inline constexpr std::uint8_t DataInDirection = 1;
 inline constexpr std::uint8_t DataOutDirection = 0;
 inline constexpr std::uint8_t NoDataDirection = 2;
 inline constexpr std::uint8_t InquiryOpcode = 0x12;
+
+// Sense keys and additional sense codes that the pass-through answers are told apart by.
+inline constexpr std::uint8_t SenseKeyNone = 0x00;
+inline constexpr std::uint8_t SenseKeyRecovered = 0x01;
+inline constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
+inline constexpr std::uint8_t SenseKeyAborted = 0x0B;
+inline constexpr std::uint8_t AscInvalidOpcode = 0x20;
+inline constexpr std::uint8_t AscInvalidFieldInCdb = 0x24;
+inline constexpr std::uint8_t AscInvalidFieldInParameterList = 0x26;
+inline constexpr std::uint8_t AscCommandSequenceError = 0x2C;
 inline constexpr std::uint8_t SerialNumberPage = 0x80;
 inline constexpr std::uint8_t StatusGood = 0x00;
 inline constexpr std::uint8_t StatusCheckCondition = 0x02;

@@ -23,7 +23,6 @@ constexpr unsigned ErrorInvalidParameter = 87;
 constexpr unsigned ErrorSemaphoreTimeout = 121;
 constexpr unsigned ErrorInsufficientBuffer = 122;
 constexpr unsigned ErrorIoDevice = 1117;
-constexpr std::uint8_t AtaAbort = 0x04;
 
 } // namespace
 
@@ -189,7 +188,7 @@ bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code
                                                               input[smartin::Features], smartRegisters);
     if (!selected.Known) {
         output[smartout::DriverError] = ata::DriverErrorIde;
-        output[smartout::IdeError] = AtaAbort;
+        output[smartout::IdeError] = ata::ErrorAbort;
         return Fail(ErrorIoDevice);
     }
     if (StepFails(drive, selected.Step, output))
@@ -201,7 +200,7 @@ bool StoredBlocksDrive::AnswerSmart(const StoredDrive& drive, std::uint32_t code
     }
     if (!block->has_value()) {
         output[smartout::DriverError] = ata::DriverErrorIde;
-        output[smartout::IdeError] = AtaAbort;
+        output[smartout::IdeError] = ata::ErrorAbort;
         return Fail(ErrorIoDevice);
     }
     if (output.size() < smartout::Data + smartout::DataSize)

@@ -10,17 +10,7 @@ namespace {
 
 using namespace blocks;
 
-constexpr std::uint8_t AtaAbort = 0x04;
-constexpr std::uint8_t AtaStatusReady = 0x50;
-constexpr std::uint8_t AtaStatusReadyError = 0x51;
-
-constexpr std::uint8_t SenseKeyRecovered = 0x01;
-constexpr std::uint8_t SenseKeyIllegalRequest = 0x05;
-constexpr std::uint8_t SenseKeyAborted = 0x0B;
-constexpr std::uint8_t AscInvalidOpcode = 0x20;
-constexpr std::uint8_t AscInvalidFieldInCdb = 0x24;
-constexpr std::uint8_t AscInvalidFieldInParameterList = 0x26;
-constexpr std::uint8_t AscCommandSequenceError = 0x2C;
+constexpr std::uint8_t AtaStatusReadyError = ata::StatusReady | ata::StatusError;
 
 // NVMe status of a command the drive does not serve: Invalid Field in Command.
 constexpr std::uint16_t NvmeInvalidField = 0x0002;
@@ -87,15 +77,15 @@ ScsiCommandAnswer AnswerAtaPassThrough(const StoredDrive& drive, const AtaPassTh
     if (drive.Bridge == AtaBridge::TimesOut)
         return NoAnswer();
     if (!PassesAtaForm(drive, cdbLength))
-        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidOpcode));
+        return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidOpcode));
     const StoredAtaSelection selected = SelectForCommand(drive, command);
     if (!selected.Known || (selected.Block != nullptr && !selected.Block->has_value()))
-        return CheckCondition(AtaRegistersSense(SenseKeyAborted, AtaAbort, AtaStatusReadyError));
+        return CheckCondition(AtaRegistersSense(scsi::SenseKeyAborted, ata::ErrorAbort, AtaStatusReadyError));
     if (selected.Block != nullptr)
         return Good(StoredSector(**selected.Block), dataInLength);
     // A non-data command that asks for the registers back gets them with a recovered error.
     if (command.CheckCondition)
-        return CheckCondition(AtaRegistersSense(SenseKeyRecovered, 0, AtaStatusReady));
+        return CheckCondition(AtaRegistersSense(scsi::SenseKeyRecovered, 0, ata::StatusReady));
     return Good({}, 0);
 }
 
@@ -179,7 +169,7 @@ std::optional<SingleBlockRead> ParseSingleBlockRead(const StoredDrive& drive, st
 ScsiCommandAnswer AnswerSingleBlockRead(const StoredDrive& drive, const SingleBlockRead& asked, std::size_t dataInLength)
 {
     if (!asked.Read || !StoredAdminBlock(drive, *asked.Read))
-        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInCdb));
+        return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidFieldInCdb));
     return Good(*StoredAdminBlock(drive, *asked.Read), std::min(asked.Length, dataInLength));
 }
 
@@ -193,13 +183,13 @@ ScsiCommandAnswer AnswerJmicron(const StoredDrive& drive, StoredBridgeState& sta
     case bridge::JmicronSendCommand:
         if (dataOut.size() < bridge::JmicronBlockSize ||
             !std::equal(std::begin(bridge::JmicronSignature), std::end(bridge::JmicronSignature), dataOut.begin()))
-            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInParameterList));
+            return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidFieldInParameterList));
         state.PendingCommand.emplace(dataOut.begin(), dataOut.begin() + bridge::JmicronBlockSize);
         state.CompletionStatus.reset();
         return Good({}, 0);
     case bridge::JmicronDataIn: {
         if (!state.PendingCommand)
-            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscCommandSequenceError));
+            return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscCommandSequenceError));
         const auto read = JmicronPendingRead(state);
         state.PendingCommand.reset();
         if (!read || !StoredAdminBlock(drive, *read)) {
@@ -211,14 +201,14 @@ ScsiCommandAnswer AnswerJmicron(const StoredDrive& drive, StoredBridgeState& sta
     }
     case bridge::JmicronFetchCompletion: {
         if (!state.CompletionStatus)
-            return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscCommandSequenceError));
+            return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscCommandSequenceError));
         std::vector<std::uint8_t> completion(bridge::JmicronBlockSize, 0);
         std::copy(std::begin(bridge::JmicronSignature), std::end(bridge::JmicronSignature), completion.begin());
         Put32(completion, bridge::JmicronStatusDword, static_cast<std::uint32_t>(*state.CompletionStatus) << 17);
         return Good(completion, dataInLength);
     }
     default:
-        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInCdb));
+        return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidFieldInCdb));
     }
 }
 
@@ -277,11 +267,11 @@ ScsiCommandAnswer AnswerStoredBridge(const StoredDrive& drive, StoredBridgeState
         return AnswerAtaPassThrough(drive, *command, cdb.size(), dataInLength);
     const auto inquiry = ParseInquiry(cdb);
     if (!inquiry)
-        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidOpcode));
+        return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidOpcode));
     // A page of vital product data the device does not keep is a field of the block it cannot serve.
     const bool serialPage = inquiry->VitalProductData && inquiry->Page == scsi::SerialNumberPage;
     const auto& data = serialPage ? drive.SerialPage : drive.Inquiry;
     if ((inquiry->VitalProductData && !serialPage) || !data)
-        return CheckCondition(FixedSense(SenseKeyIllegalRequest, AscInvalidFieldInCdb));
+        return CheckCondition(FixedSense(scsi::SenseKeyIllegalRequest, scsi::AscInvalidFieldInCdb));
     return Good(*data, dataInLength);
 }
