@@ -111,6 +111,18 @@ click_control() {
   xdotool mousemove $point click 1
 }
 
+# quit_program WHAT: clicks Quit in the main window and waits up to 30 s for the program to end.
+quit_program() {
+  click_control 'Quillmark SMART Test.' Quit
+  for _ in $(seq 300); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$program_pid" 2>/dev/null && fail "$1 did not end on Quit"
+  wait "$program_pid" || true
+  program_pid=
+}
+
 expected=$(timeout 120 "$WINE" wmic diskdrive get DeviceID 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | grep -c PHYSICALDRIVE || true)
 [ "$expected" -ge 1 ] || fail "Wine's wmic lists no disk drive"
 
@@ -247,14 +259,7 @@ stored=("$work/receiver"/*)
 [ ${#stored[@]} -eq 1 ] || fail "the run over planted links reached the receiver"
 rm -f "$work"/run/*.smart
 
-click_control 'Quillmark SMART Test.' Quit
-for _ in $(seq 300); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2>/dev/null && fail "the program did not end on Quit"
-wait "$program_pid" || true
-program_pid=
+quit_program "the program"
 for folder in "$work/bin" "$work/run"; do
   [ ! -e "$folder/planted-library-loaded" ] || fail "the program loaded the ws2_32.dll planted in $folder"
 done
@@ -307,13 +312,6 @@ echo "Upload to no receiver: $refusal"
 grep -q 'refused' <<<"$refusal" || fail "the upload to no receiver does not end with the refusal: $refusal"
 # The reply box follows, empty: no reply came.
 close_box 'QM Smart Test' >/dev/null
-click_control 'Quillmark SMART Test.' Quit
-for _ in $(seq 300); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$program_pid" 2>/dev/null && fail "the stored drives' window did not end on Quit"
-wait "$program_pid" || true
-program_pid=
+quit_program "the stored drives' window"
 
 echo "End to end under $width-bit Wine: report of $blocks disk blocks received, pictures in $pictures"

@@ -2,6 +2,8 @@
 // pass-through blocks, the answers turned back into Windows output blocks, and the NVMe admin
 // commands of the protocol-specific queries.
 
+#include "TestBlocks.h"
+
 #include "smart/DeviceAnswers.h"
 #include "smart/NvmeRequests.h"
 #include "smart/SmartRequests.h"
@@ -15,17 +17,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 namespace scsi = blocks::scsi;
 
-// Fixed-format sense data with a sense key and an additional sense code.
-Bytes FixedSense(std::uint8_t key, std::uint8_t asc)
-{
-    Bytes sense(18, 0);
-    sense[0] = 0x70;
-    sense[2] = key;
-    sense[7] = 10;
-    sense[12] = asc;
-    return sense;
-}
-
 // The 12-byte ATA PASS-THROUGH goes out whenever the 16-byte one is refused, however the
 // refusal comes: the translator's ILLEGAL REQUEST for the opcode (ASC 20h) or for a field of the
 // CDB (ASC 24h), even with a status descriptor, a host or driver error, or the kernel refusing
@@ -33,24 +24,9 @@ Bytes FixedSense(std::uint8_t key, std::uint8_t asc)
 // output block then holds the data bytes that came, no more (SG_IO's residual count).
 TEST(AtaPassThrough, TwelveByteFormAfterAnyRefusalOfTheSixteenByteForm)
 {
-    Bytes ataAbort(22, 0);
-    ataAbort[0] = 0x72;
-    ataAbort[1] = 0x01;
-    ataAbort[3] = 0x1D;
-    ataAbort[7] = 14;
-    ataAbort[8] = 0x09;
-    ataAbort[9] = 12;
-    ataAbort[11] = 0x04;
-    ataAbort[21] = 0x51;
-
-    Bytes refusedWithRegisters = ataAbort;
-    refusedWithRegisters[1] = 0x05;
-    refusedWithRegisters[2] = 0x20;
-    refusedWithRegisters[3] = 0x00;
-    refusedWithRegisters[11] = 0x00;
-    refusedWithRegisters[21] = 0x50;
-    Bytes abortedWithRegisters = refusedWithRegisters;
-    abortedWithRegisters[1] = 0x0B;
+    const Bytes ataAbort = AtaRegistersSense(0x01, 0x00, 0x1D, 0x04, 0x51);
+    const Bytes refusedWithRegisters = AtaRegistersSense(0x05, 0x20, 0x00, 0x00, 0x50);
+    const Bytes abortedWithRegisters = AtaRegistersSense(0x0B, 0x20, 0x00, 0x00, 0x50);
 
     SgAnswer good{0, 0, 0, 0, {}, 512};
     SgAnswer halfBlock{0, 0, 0, 0, {}, 256};

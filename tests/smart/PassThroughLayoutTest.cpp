@@ -2,6 +2,8 @@
 // this build sends; the ATA PASS-THROUGH command blocks and what the answers say; the answer
 // blocks a back end standing in for the Windows interface writes.
 
+#include "TestBlocks.h"
+
 #include "smart/AtaPassThrough.h"
 #include "smart/DeviceAnswers.h"
 #include "smart/SmartRequests.h"
@@ -127,17 +129,8 @@ TEST(AtaPassThrough, RequestForms)
 
 TEST(AtaPassThrough, OutcomeFromSense)
 {
-    Bytes descriptorOk(22, 0);
-    descriptorOk[0] = 0x72;
-    descriptorOk[1] = 0x01;
-    descriptorOk[3] = 0x1D;
-    descriptorOk[7] = 14;
-    descriptorOk[8] = 0x09;
-    descriptorOk[9] = 12;
-    descriptorOk[21] = 0x50;
-    Bytes descriptorAbort = descriptorOk;
-    descriptorAbort[11] = 0x04;
-    descriptorAbort[21] = 0x51;
+    const Bytes descriptorOk = AtaRegistersSense(0x01, 0x00, 0x1D, 0x00, 0x50);
+    const Bytes descriptorAbort = AtaRegistersSense(0x01, 0x00, 0x1D, 0x04, 0x51);
     Bytes fixedAbort(18, 0);
     fixedAbort[0] = 0x70;
     fixedAbort[2] = 0x01;
@@ -153,12 +146,9 @@ TEST(AtaPassThrough, OutcomeFromSense)
     invalidField[12] = 0x24;
     Bytes truncated = descriptorOk;
     truncated[7] = 40;  // claims more descriptors than were written
-    Bytes refusedWithRegisters = descriptorOk;  // ILLEGAL REQUEST, yet a status descriptor of 50h
-    refusedWithRegisters[1] = 0x05;
-    refusedWithRegisters[2] = 0x24;
-    refusedWithRegisters[3] = 0x00;
-    Bytes abortedWithRegisters = descriptorOk;  // ABORTED COMMAND with a status of 50h
-    abortedWithRegisters[1] = 0x0B;
+    // ILLEGAL REQUEST, yet a status descriptor of 50h; ABORTED COMMAND with a status of 50h.
+    const Bytes refusedWithRegisters = AtaRegistersSense(0x05, 0x24, 0x00, 0x00, 0x50);
+    const Bytes abortedWithRegisters = AtaRegistersSense(0x0B, 0x00, 0x1D, 0x00, 0x50);
     Bytes otherIllegalRequest = invalidOpcode;
     otherIllegalRequest[12] = 0x26;  // invalid field in parameter list
 

@@ -149,3 +149,29 @@ StoredDrive NvmeBridgedDrive(NvmeBridgeFamily family, UsbDeviceId usbId, const H
     drive.NvmeBridge = family;
     return drive;
 }
+
+std::vector<std::uint8_t> FixedSense(std::uint8_t key, std::uint8_t asc)
+{
+    std::vector<std::uint8_t> sense(18, 0);
+    sense[0] = 0x70;
+    sense[2] = key;
+    sense[7] = 10;
+    sense[12] = asc;
+    return sense;
+}
+
+std::vector<std::uint8_t> AtaRegistersSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, std::uint8_t error,
+                                            std::uint8_t status)
+{
+    std::vector<std::uint8_t> sense(22, 0);
+    sense[0] = 0x72;
+    sense[1] = key;
+    sense[2] = asc;
+    sense[3] = ascq;
+    sense[7] = 14;
+    sense[8] = 0x09;
+    sense[9] = 12;
+    sense[11] = error;
+    sense[21] = status;
+    return sense;
+}

@@ -26,6 +26,13 @@ std::vector<std::uint8_t> IdentifyBlock(const std::string& model, const std::str
                                         std::uint32_t sectors = 1000);
 void SetWord(std::vector<std::uint8_t>& identify, std::size_t word, std::uint16_t value);
 
+// Sense data as a translator sends it: fixed format with a sense key and an additional sense
+// code; descriptor format with key, ASC and ASCQ and the ATA status return descriptor carrying
+// the drive's error and status registers.
+std::vector<std::uint8_t> FixedSense(std::uint8_t key, std::uint8_t asc);
+std::vector<std::uint8_t> AtaRegistersSense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, std::uint8_t error,
+                                            std::uint8_t status);
+
 // An ATA disk whose SMART tables hold the entries.
 StoredDrive AtaDrive(const std::vector<TestAttr>& entries = {{1, 0x000B, 100, 100, 0, 6}});
 
