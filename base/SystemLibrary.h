@@ -12,3 +12,30 @@ void RestrictLibrarySearchToSystem();
 // Windows: the module handle of the library of that file name ("ws2_32.dll"), loaded from the
 // system folder only; null when it cannot be loaded, with the system's reason as the last error.
 void* LoadSystemLibrary(const char* fileName);
+
+// A library loaded from the system folder (LoadSystemLibrary), freed when the object goes; the
+// one owner of every library the Windows back ends load at run time. Windows only.
+class TSystemLibrary {
+public:
+    explicit TSystemLibrary(const char* fileName);
+    ~TSystemLibrary();
+    TSystemLibrary(const TSystemLibrary&) = delete;
+    TSystemLibrary& operator=(const TSystemLibrary&) = delete;
+
+    // False when the library could not be loaded; the last error then says why.
+    bool Loaded() const { return module_ != nullptr; }
+
+    // The entry of that name as a function of type Fn; null when the library is not loaded or
+    // lacks the entry (the last error then says why).
+    template <typename Fn>
+    Fn Entry(const char* name) const
+    {
+        return reinterpret_cast<Fn>(EntryAddress(name));
+    }
+
+private:
+    using EntryPoint = void (*)();
+    EntryPoint EntryAddress(const char* name) const;
+
+    void* module_;
+};

@@ -40,3 +40,20 @@ void* LoadSystemLibrary(const char* fileName)
     }
     return module;
 }
+
+TSystemLibrary::TSystemLibrary(const char* fileName) : module_(LoadSystemLibrary(fileName))
+{
+}
+
+TSystemLibrary::~TSystemLibrary()
+{
+    if (module_ != nullptr)
+        FreeLibrary(static_cast<HMODULE>(module_));
+}
+
+TSystemLibrary::EntryPoint TSystemLibrary::EntryAddress(const char* name) const
+{
+    if (module_ == nullptr)
+        return nullptr;
+    return reinterpret_cast<EntryPoint>(GetProcAddress(static_cast<HMODULE>(module_), name));
+}

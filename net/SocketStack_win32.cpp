@@ -13,6 +13,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -28,18 +29,19 @@ public:
     {
         if (started_)
             Entry<decltype(&::WSACleanup)>("WSACleanup")();
-        if (module_ != nullptr)
-            FreeLibrary(module_);
     }
 
     // Loads the library and starts Winsock 2.2, both once per process.
     void Startup()
     {
         const std::lock_guard<std::recursive_mutex> lock(mutex_);
-        if (module_ == nullptr) {
-            module_ = static_cast<HMODULE>(LoadSystemLibrary(LibraryName));
-            if (module_ == nullptr)
-                throw EWinsockLoadError(Format(NetMessages::WinsockLoadError, LibraryName) + ": " + SysErrorMessage(GetLastError()));
+        if (!library_) {
+            library_.emplace(LibraryName);
+            if (!library_->Loaded()) {
+                const DWORD reason = GetLastError();
+                library_.reset();
+                throw EWinsockLoadError(Format(NetMessages::WinsockLoadError, LibraryName) + ": " + SysErrorMessage(reason));
+            }
         }
         if (started_)
             return;
@@ -55,9 +57,9 @@ public:
         const std::lock_guard<std::recursive_mutex> lock(mutex_);
         FARPROC& entry = entries_[name];
         if (entry == nullptr) {
-            if (module_ == nullptr)
+            if (!library_)
                 throw EWinsockLoadError(Format(NetMessages::WinsockCallError, name) + ": " + SysErrorMessage(WSANOTINITIALISED));
-            entry = GetProcAddress(module_, name);
+            entry = library_->Entry<FARPROC>(name);
             if (entry == nullptr)
                 throw EWinsockLoadError(Format(NetMessages::WinsockCallError, name) + ": " + SysErrorMessage(GetLastError()));
         }
@@ -66,7 +68,7 @@ public:
 
 private:
     std::recursive_mutex mutex_;
-    HMODULE module_ = nullptr;
+    std::optional<TSystemLibrary> library_;
     bool started_ = false;
     std::map<std::string, FARPROC> entries_;
 };

@@ -24,41 +24,28 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
 
-template <typename Fn>
-Fn Entry(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // The entry points of the two libraries, loaded once per process.
 class TSecurityLibraries {
 public:
-    ~TSecurityLibraries()
-    {
-        if (secur32_ != nullptr)
-            FreeLibrary(secur32_);
-        if (crypt32_ != nullptr)
-            FreeLibrary(crypt32_);
-    }
-
     // Raises ETlsError for host when a library or one of its entries is missing.
     void Load(const std::string& host)
     {
         const std::lock_guard<std::mutex> guard(lock_);
         if (Sspi != nullptr)
             return;
-        secur32_ = Open("secur32.dll", host);
-        crypt32_ = Open("crypt32.dll", host);
-        const auto initialize = Entry<PSecurityFunctionTableA(WINAPI*)()>(secur32_, "InitSecurityInterfaceA");
-        GetChain = Entry<decltype(&::CertGetCertificateChain)>(crypt32_, "CertGetCertificateChain");
-        VerifyChainPolicy = Entry<decltype(&::CertVerifyCertificateChainPolicy)>(crypt32_, "CertVerifyCertificateChainPolicy");
-        FreeChain = Entry<decltype(&::CertFreeCertificateChain)>(crypt32_, "CertFreeCertificateChain");
-        FreeCertificate = Entry<decltype(&::CertFreeCertificateContext)>(crypt32_, "CertFreeCertificateContext");
-        VerifyTime = Entry<decltype(&::CertVerifyTimeValidity)>(crypt32_, "CertVerifyTimeValidity");
+        const TSystemLibrary& secur32 = Open(secur32_, "secur32.dll", host);
+        const TSystemLibrary& crypt32 = Open(crypt32_, "crypt32.dll", host);
+        const auto initialize = secur32.Entry<PSecurityFunctionTableA(WINAPI*)()>("InitSecurityInterfaceA");
+        GetChain = crypt32.Entry<decltype(&::CertGetCertificateChain)>("CertGetCertificateChain");
+        VerifyChainPolicy = crypt32.Entry<decltype(&::CertVerifyCertificateChainPolicy)>("CertVerifyCertificateChainPolicy");
+        FreeChain = crypt32.Entry<decltype(&::CertFreeCertificateChain)>("CertFreeCertificateChain");
+        FreeCertificate = crypt32.Entry<decltype(&::CertFreeCertificateContext)>("CertFreeCertificateContext");
+        VerifyTime = crypt32.Entry<decltype(&::CertVerifyTimeValidity)>("CertVerifyTimeValidity");
         PSecurityFunctionTableA table = initialize != nullptr ? initialize() : nullptr;
         if (table == nullptr || !GetChain || !VerifyChainPolicy || !FreeChain || !FreeCertificate || !VerifyTime)
             throw ETlsError(TTlsFailure::HandshakeRefused, host, "the system's TLS libraries lack an entry point");
@@ -73,18 +60,18 @@ public:
     decltype(&::CertVerifyTimeValidity) VerifyTime = nullptr;
 
 private:
-    static HMODULE Open(const char* name, const std::string& host)
+    static const TSystemLibrary& Open(std::optional<TSystemLibrary>& library, const char* name, const std::string& host)
     {
-        const auto module = static_cast<HMODULE>(LoadSystemLibrary(name));
-        if (module == nullptr)
+        library.emplace(name);
+        if (!library->Loaded())
             throw ETlsError(TTlsFailure::HandshakeRefused, host,
                             Format("%s cannot be loaded (%s)", name, SysErrorMessage(GetLastError()).c_str()));
-        return module;
+        return *library;
     }
 
     std::mutex lock_;
-    HMODULE secur32_ = nullptr;
-    HMODULE crypt32_ = nullptr;
+    std::optional<TSystemLibrary> secur32_;
+    std::optional<TSystemLibrary> crypt32_;
 };
 
 TSecurityLibraries& Libraries()

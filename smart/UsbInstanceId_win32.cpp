@@ -23,20 +23,6 @@ constexpr GUID DiskInterfaceClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x
 // A device tree deeper than this above a disk is no tree the walk trusts.
 constexpr int MaxTreeDepth = 32;
 
-struct LibraryRelease {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using LoadedLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
-
-// The entry of that name; null when the library or the entry is missing.
-template <typename Fn>
-Fn EntryOf(const LoadedLibrary& library, const char* name)
-{
-    if (!library)
-        return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library.get(), name)));
-}
-
 struct FileRelease {
     void operator()(HANDLE file) const { CloseHandle(file); }
 };
@@ -128,15 +114,15 @@ std::optional<UsbDeviceId> UsbDeviceIdOfWindowsDrive(const std::string& path)
     // The walk must not disturb the last error a failed drive request left for its message.
     const DWORD lastError = GetLastError();
     std::optional<UsbDeviceId> found;
-    const LoadedLibrary setupLibrary(static_cast<HMODULE>(LoadSystemLibrary("setupapi.dll")));
-    const LoadedLibrary configLibrary(static_cast<HMODULE>(LoadSystemLibrary("cfgmgr32.dll")));
+    const TSystemLibrary setupLibrary("setupapi.dll");
+    const TSystemLibrary configLibrary("cfgmgr32.dll");
     const SetupFunctions setup{
-        EntryOf<decltype(&::SetupDiGetClassDevsA)>(setupLibrary, "SetupDiGetClassDevsA"),
-        EntryOf<decltype(&::SetupDiEnumDeviceInterfaces)>(setupLibrary, "SetupDiEnumDeviceInterfaces"),
-        EntryOf<decltype(&::SetupDiGetDeviceInterfaceDetailA)>(setupLibrary, "SetupDiGetDeviceInterfaceDetailA"),
-        EntryOf<decltype(&::SetupDiDestroyDeviceInfoList)>(setupLibrary, "SetupDiDestroyDeviceInfoList"),
-        EntryOf<decltype(&::CM_Get_Parent)>(configLibrary, "CM_Get_Parent"),
-        EntryOf<decltype(&::CM_Get_Device_IDA)>(configLibrary, "CM_Get_Device_IDA"),
+        setupLibrary.Entry<decltype(&::SetupDiGetClassDevsA)>("SetupDiGetClassDevsA"),
+        setupLibrary.Entry<decltype(&::SetupDiEnumDeviceInterfaces)>("SetupDiEnumDeviceInterfaces"),
+        setupLibrary.Entry<decltype(&::SetupDiGetDeviceInterfaceDetailA)>("SetupDiGetDeviceInterfaceDetailA"),
+        setupLibrary.Entry<decltype(&::SetupDiDestroyDeviceInfoList)>("SetupDiDestroyDeviceInfoList"),
+        configLibrary.Entry<decltype(&::CM_Get_Parent)>("CM_Get_Parent"),
+        configLibrary.Entry<decltype(&::CM_Get_Device_IDA)>("CM_Get_Device_IDA"),
     };
     if (setup.Complete()) {
         if (const auto number = DiskNumberOf(path.c_str())) {
